@@ -1,0 +1,3 @@
+// UI probe (placeholder).
+#include <windows.h>
+int wmain() { return 0; }

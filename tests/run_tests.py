@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""Runs every test level and prints one closing line "N passed, N failed".
+
+Native unit tests (ctest), then the Win32 tests and the end-to-end tests under
+Wine in one private prefix below out/ with a private Xvfb display."""
+import os
+import re
+import subprocess
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+import wine_env  # noqa: E402
+
+
+def run_native():
+    r = subprocess.run(["ctest", "--test-dir", os.path.join(ROOT, "out", "native"),
+                        "--output-on-failure", "-j", str(os.cpu_count() or 2)],
+                       capture_output=True, text=True)
+    sys.stdout.write(r.stdout[-20000:])
+    m = re.search(r"(\d+)% tests passed, (\d+) tests failed out of (\d+)", r.stdout)
+    if not m:
+        print(r.stderr)
+        return 0, 1
+    failed, total = int(m.group(2)), int(m.group(3))
+    return total - failed, failed
+
+
+def run_win(env):
+    exe = os.path.join(ROOT, "out", "bin", "win_tests.exe")
+    log = os.path.join(env.out_dir, "win_tests.log")
+    rc = env.run_logged([exe, "--gtest_brief=1"], log, timeout=600)
+    text = open(log, errors="replace").read()
+    sys.stdout.write(text[-20000:])
+    passed = re.search(r"\[  PASSED  \] (\d+) test", text)
+    failed = re.search(r"\[  FAILED  \] (\d+) test", text)
+    p = int(passed.group(1)) if passed else 0
+    f = int(failed.group(1)) if failed else (0 if rc == 0 and passed else 1)
+    return p, f
+
+
+def run_e2e(env):
+    import unittest
+    wine_env.CURRENT = env
+    suite = unittest.defaultTestLoader.discover(os.path.join(ROOT, "tests", "e2e"), pattern="test_*.py")
+    result = unittest.TextTestRunner(verbosity=1, stream=sys.stdout).run(suite)
+    bad = len(result.failures) + len(result.errors)
+    return result.testsRun - bad, bad
+
+
+def main():
+    passed = failed = 0
+    for name, fn in (("native", run_native),):
+        p, f = fn()
+        print(f"{name}: {p} passed, {f} failed")
+        passed += p; failed += f
+    with wine_env.WineEnv() as env:
+        for name, fn in (("win32", run_win), ("e2e", run_e2e)):
+            p, f = fn(env)
+            print(f"{name}: {p} passed, {f} failed")
+            passed += p; failed += f
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
