@@ -3,6 +3,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -93,13 +94,21 @@ int ReadArchiveHeader(ByteReader& cursor, ArchiveHeader& header);
 // script: XOR descrambling or Blowfish, then inflation. Returns kArcOk or 47
 // (a ScriptBlock longer than the data left is 47 as well). The Sum32 check
 // against ScriptKey is the caller's (it runs between settings fields 7 and 8).
+// `cipher` may be null: the schedule is then made from header.BlowfishKey.
+// A Blowfish block whose length field is rejected decodes to an empty script
+// (kArcOk), so that the script check reports it as 25.
 int DecodeScriptBlock(ByteReader& cursor, const ArchiveHeader& header,
                       const Blowfish* cipher, Bytes& script);
 
 // Builder side: compresses and scrambles/enciphers a plain script, setting
 // ScriptKey (= Sum32 of the plain script) and ScriptSize in the header.
 Bytes EncodeScriptBlock(const Bytes& plain, ArchiveHeader& header);
+// Fields 1 to 12 as given (FileCount and FileSizes are the caller's to keep equal).
 void WriteArchiveHeader(ByteWriter& out, const ArchiveHeader& header);
+// Where EngineChecksum lies in a written archive (after magic, version text,
+// ArchiveFlags, ScriptSize and ScriptKey). False when magic or version text
+// is not there.
+bool FindEngineChecksumField(std::span<const uint8_t> archive, size_t& offset);
 
 // XOR descrambling: whole u32 groups with the key, tail bytes with the key's
 // low bytes. Its own inverse.

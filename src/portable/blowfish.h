@@ -21,8 +21,8 @@ class Blowfish {
 
  private:
   uint32_t F(uint32_t x) const;
-  uint32_t p_[18];
-  uint32_t s_[4][256];
+  uint32_t p_[18] = {};
+  uint32_t s_[4][256] = {};
 };
 
 // The ScriptBlock/payload framing: the plain length L as a trailing u32 after

@@ -1,6 +1,7 @@
 // The inflation driver over zlib: input in 16384-byte pieces, output grown from
 // a reserve of 3 x input + 1024, and a progress callback at most every 200 ms.
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -9,13 +10,19 @@ namespace ks {
 
 // (input consumed, input total, output bytes x 8) -> true cancels.
 using InflateProgress = std::function<bool(uint64_t, uint64_t, uint64_t)>;
+constexpr std::chrono::milliseconds kInflateProgressInterval{200};
 
 // Replaces `buffer` by its inflated content. False on a stream error, a
-// truncated stream or a cancel; the buffer is then unspecified.
+// truncated stream (an empty input included) or a cancel; the buffer is then
+// unspecified. Bytes after the end of the zlib stream are ignored.
 bool InflateBuffer(std::vector<uint8_t>& buffer, const InflateProgress& progress = nullptr);
 // Inflates into `out` (appending); for callers that keep the input elsewhere.
+// The progress output count is what this call appended. `interval` is the
+// least time between progress calls (tests shorten it).
 bool InflateInto(const uint8_t* data, size_t length, std::vector<uint8_t>& out,
-                 const InflateProgress& progress = nullptr);
+                 const InflateProgress& progress = nullptr,
+                 std::chrono::nanoseconds interval = kInflateProgressInterval);
+// Builder side: a zlib stream (with header) of the data; empty on failure.
 std::vector<uint8_t> DeflateBuffer(const uint8_t* data, size_t length, int level = 9);
 
 }  // namespace ks

@@ -2,6 +2,8 @@
 #pragma once
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "bytes.h"
 #include "settings.h"
@@ -25,6 +27,16 @@ int ReadSettings(ByteReader& in, Settings& out, const SettingsReadOptions& optio
 // Writes fields 1 to 71; derived fields are ignored. Conditional fields are
 // written exactly when the reader will expect them.
 Bytes WriteSettings(const Settings& settings);
+
+// Why WriteSettings would lose data or produce a script the reader rejects
+// (a range the reader checks, a value its encoding cannot hold, a list entry
+// that reads as the list's end marker); empty when the settings fit.
+std::string SettingsWriteProblem(const Settings& settings);
+
+// Replaces "<product>", "<description>" and "<os>" in one pass: text that a
+// replacement brings in is not searched again.
+TextW ReplacePlaceholders(std::u16string_view text, const Settings& s,
+                          std::u16string_view windows_folder);
 
 // Text n of the current language with "<product>", "<description>" and
 // "<os>" replaced; empty for an index outside the table.
