@@ -1,7 +1,144 @@
-// keldwick: builds an installer from a project file (placeholder).
+// keldwick: builds an installer from a project file, or shows what an
+// installer holds.
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
-int main() {
-  std::puts("keldwick");
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "build.h"
+#include "inspect.h"
+#include "project.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char kUsage[] =
+    "usage: keldwick build PROJECT.toml -o SETUP.exe [--engine ENGINE.exe]\n"
+    "       keldwick inspect SETUP.exe\n"
+    "The engine defaults to keldwick-engine.exe next to this program.\n";
+
+int Usage(const char* problem) {
+  if (problem) std::fprintf(stderr, "keldwick: %s\n", problem);
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
+bool ReadFile(const fs::path& path, ks::Bytes& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// Writes through a temporary name so a failed build never leaves half a file.
+bool WriteFile(const fs::path& path, const ks::Bytes& data) {
+  fs::path temp = path;
+  temp += ".partial";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    if (!out.flush()) return false;
+  }
+  std::error_code ec;
+  fs::rename(temp, path, ec);
+  if (ec) fs::remove(temp, ec);
+  return !ec;
+}
+
+fs::path DefaultEngine(const char* argv0) {
+  std::error_code ec;
+  fs::path self;
+#ifdef _WIN32
+  wchar_t buffer[32768];
+  DWORD n = GetModuleFileNameW(nullptr, buffer, 32768);
+  if (n > 0 && n < 32768) self = fs::path(std::wstring(buffer, n));
+#else
+  self = fs::read_symlink("/proc/self/exe", ec);
+#endif
+  if (ec || self.empty()) self = fs::absolute(argv0, ec);
+  return self.parent_path() / "keldwick-engine.exe";
+}
+
+int Build(const std::vector<std::string>& args, const char* argv0) {
+  std::string project_file, output, engine;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if ((args[i] == "-o" || args[i] == "--engine") && i + 1 < args.size()) {
+      (args[i] == "-o" ? output : engine) = args[i + 1];
+      ++i;
+    } else if (!args[i].empty() && args[i][0] == '-') {
+      return Usage(("unknown option " + args[i]).c_str());
+    } else if (project_file.empty()) {
+      project_file = args[i];
+    } else {
+      return Usage("more than one project file given");
+    }
+  }
+  if (project_file.empty()) return Usage("no project file given");
+  if (output.empty()) return Usage("no output file given (-o SETUP.exe)");
+  fs::path engine_path = engine.empty() ? DefaultEngine(argv0) : fs::path(engine);
+
+  ks::builder::Project project;
+  ks::builder::ProjectError perror;
+  if (!ks::builder::LoadProject(project_file, project, perror)) {
+    std::fprintf(stderr, "%s\n", perror.Text().c_str());
+    return 1;
+  }
+  ks::Bytes engine_bytes;
+  if (!ReadFile(engine_path, engine_bytes)) {
+    std::fprintf(stderr, "keldwick: cannot read the engine %s\n", engine_path.string().c_str());
+    return 1;
+  }
+  ks::Bytes installer;
+  std::string error;
+  if (!ks::builder::BuildInstaller(project, engine_bytes, installer, error)) {
+    std::fprintf(stderr, "keldwick: %s\n", error.c_str());
+    return 1;
+  }
+  if (!WriteFile(output, installer)) {
+    std::fprintf(stderr, "keldwick: cannot write %s\n", output.c_str());
+    return 1;
+  }
+  std::printf("keldwick: wrote %s (%zu files, %zu bytes)\n", output.c_str(), project.files.size(),
+              installer.size());
   return 0;
+}
+
+int Inspect(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage("inspect takes one installer");
+  ks::Bytes image;
+  if (!ReadFile(args[0], image)) {
+    std::fprintf(stderr, "keldwick: cannot read %s\n", args[0].c_str());
+    return 1;
+  }
+  std::string json, error;
+  if (!ks::builder::InspectInstaller(image, json, error)) {
+    std::fprintf(stderr, "keldwick: %s: %s\n", args[0].c_str(), error.c_str());
+    return 1;
+  }
+  std::printf("%s\n", json.c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage(nullptr);
+  std::string command = argv[1];
+  std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "build") return Build(args, argv[0]);
+  if (command == "inspect") return Inspect(args);
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  return Usage(("unknown command " + command).c_str());
 }

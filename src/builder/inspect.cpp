@@ -1,0 +1,302 @@
+// Inspecting an installer: decode the archive and describe it as JSON.
+#include "inspect.h"
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "portable/archive.h"
+#include "portable/payload.h"
+#include "portable/pe_image.h"
+#include "portable/settings_codec.h"
+#include "portable/sum32.h"
+#include "portable/text.h"
+
+namespace ks::builder {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string Hex32(uint32_t v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%08X", v);
+  return buf;
+}
+
+std::string Utf8(const TextW& s) { return Utf16ToUtf8(s); }
+// 8-bit texts are shown as the engine's default code page reads them.
+std::string Ansi(const Text8& s) { return Utf16ToUtf8(Cp1252ToUtf16(s)); }
+
+// Blobs: their length and the first bytes, enough to recognise them.
+Json BlobJson(std::string_view blob) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (size_t i = 0; i < blob.size() && i < 16; ++i) {
+    hex += kDigits[static_cast<uint8_t>(blob[i]) >> 4];
+    hex += kDigits[static_cast<uint8_t>(blob[i]) & 15];
+  }
+  return Json{{"length", blob.size()}, {"prefix", hex}};
+}
+
+Json TimesJson(const FileTimes& t) {
+  return Json{{"creation", t.creation}, {"last_access", t.last_access}, {"last_write", t.last_write}};
+}
+
+Json SettingsJson(const Settings& s) {
+  Json j;
+  j["OptionFlags"] = Hex32(s.OptionFlags);
+  j["OptionFlags2"] = Hex32(s.OptionFlags2);
+  j["SilentMode"] = s.SilentMode;
+  j["TaskbarText"] = Ansi(s.TaskbarText);
+  j["DisplayTitle"] = Utf8(s.DisplayTitle);
+  j["TitleSize"] = s.TitleSize;
+  j["ProgressPosition"] = s.ProgressPosition;
+  j["MinStatusTime"] = s.MinStatusTime;
+  j["ShortcutMode"] = s.ShortcutMode;
+  j["UninstallerFileTimes"] = TimesJson(s.UninstallerFileTimes);
+  j["Publisher"] = Utf8(s.Publisher);
+  j["ProductName"] = Utf8(s.ProductName);
+  j["ProductDescription"] = Utf8(s.ProductDescription);
+  j["Bitness"] = s.Bitness;
+  j["SharedFolderBase"] = s.SharedFolderBase;
+  j["SharedPath"] = Utf8(s.SharedPath);
+  j["SharedPathOnRemovable"] = Utf8(s.SharedPathOnRemovable);
+  j["ProductStartMenu"] = Utf8(s.ProductStartMenu);
+  j["ProductVersion"] = Ansi(s.ProductVersion);
+  j["DefaultInstallDir"] = Utf8(s.DefaultInstallDir);
+  j["ProductRegistry"] = Utf8(s.ProductRegistry);
+  j["Registry2Text"] = Ansi(s.Registry2Text);
+  j["BitmapSize"] = s.BitmapSize;
+  j["StretchMode"] = s.StretchMode;
+  j["GreetingLink"] = BlobJson(s.GreetingLink);
+  j["LicenseTexts"] = Json::array();
+  for (const Blob& b : s.LicenseTexts) j["LicenseTexts"].push_back(BlobJson(b));
+  j["ReadmeTexts"] = Json::array();
+  for (const Blob& b : s.ReadmeTexts) j["ReadmeTexts"].push_back(BlobJson(b));
+  j["UninstallSubdir"] = Utf8(s.UninstallSubdir);
+  j["UninstallerFileName"] = Ansi(s.UninstallerFileName);
+  j["UninstallKeyName"] = Utf8(s.UninstallKeyName);
+  j["InstallDirRegistryValue"] = Ansi(s.InstallDirRegistryValue);
+  j["BannerHeading"] = Utf8(s.BannerHeading);
+  j["PictureFrame"] = s.PictureFrame;
+  j["TitleColor"] = Hex32(s.TitleColor);
+  j["TitleShadow"] = s.TitleShadow;
+  j["TitlePosition"] = s.TitlePosition;
+  j["TitleFont"] = Ansi(s.TitleFont);
+  j["TopColor"] = Hex32(s.TopColor);
+  j["BottomColor"] = Hex32(s.BottomColor);
+  j["BackgroundPicture"] = BlobJson(s.BackgroundPicture);
+  j["BitmapTPI"] = s.BitmapTPI;
+  j["CopyrightPos"] = s.CopyrightPos;
+  j["CopyrightColor"] = Hex32(s.CopyrightColor);
+  j["CopyrightSize"] = s.CopyrightSize;
+  j["CopyrightText"] = Utf8(s.CopyrightText);
+  j["CopyrightFont"] = Utf8(s.CopyrightFont);
+  j["RequiredProductKey"] = Utf8(s.RequiredProductKey);
+  j["RequiredProductName"] = Ansi(s.RequiredProductName);
+  j["RequiredProductVersion"] = Ansi(s.RequiredProductVersion);
+  j["DesktopFolder"] = Utf8(s.DesktopFolder);
+  j["DesktopFolderIcon"] = BlobJson(s.DesktopFolderIcon);
+  j["PreInstallBatch"] = Ansi(s.PreInstallBatch);
+  j["PostInstallBatch"] = Ansi(s.PostInstallBatch);
+  j["ExitBatch"] = Ansi(s.ExitBatch);
+  j["UninstallBatch1"] = Ansi(s.UninstallBatch1);
+  j["UninstallBatch2"] = Ansi(s.UninstallBatch2);
+  j["UpgradeBatch"] = Ansi(s.UpgradeBatch);
+  j["ReinstallBatch"] = Ansi(s.ReinstallBatch);
+  j["ExcludedSystems"] = Hex32(s.ExcludedSystems);
+  j["PayloadInFile"] = s.PayloadInFile;
+  j["FinishText1"] = Ansi(s.FinishText1);
+  j["FinishText2"] = Ansi(s.FinishText2);
+  j["FinishText3"] = Ansi(s.FinishText3);
+  j["StartNotifyUrl"] = Utf8(s.StartNotifyUrl);
+  j["InstallNotifyUrl"] = Utf8(s.InstallNotifyUrl);
+  j["UpgradeNotifyUrl"] = Utf8(s.UpgradeNotifyUrl);
+  j["DowngradeNotifyUrl"] = Utf8(s.DowngradeNotifyUrl);
+  j["ReinstallNotifyUrl"] = Utf8(s.ReinstallNotifyUrl);
+  j["NotifyURL"] = Utf8(s.NotifyURL);
+  j["ConfirmUpgradeBelow"] = Ansi(s.ConfirmUpgradeBelow);
+  j["NoDowngradeBelow"] = Ansi(s.NoDowngradeBelow);
+  j["Password"] = s.Password.empty() ? "" : "(set)";
+  j["MustUninstallBelow"] = Ansi(s.MustUninstallBelow);
+  j["FirewallPrograms"] = Utf8(s.FirewallPrograms);
+  j["AddToPathSubfolder"] = Utf8(s.AddToPathSubfolder);
+  j["ExtraSpace"] = s.ExtraSpace;
+  j["DialogVariants"] = s.DialogVariants;
+  j["UninstallIcon"] = BlobJson(s.UninstallIcon);
+
+  Json list = Json::array();
+  for (const DeleteEntry& e : s.DeleteList)
+    list.push_back({{"path", Ansi(e.path)}, {"flag1", e.flag1}, {"text", Ansi(e.text)}, {"flag2", e.flag2}});
+  j["DeleteList"] = list;
+  list = Json::array();
+  for (const AssociationEntry& e : s.AssociationList) {
+    Json fields = Json::array();
+    for (const Text8& f : e.fields) fields.push_back(Ansi(f));
+    list.push_back({{"kind", e.kind}, {"fields", fields}, {"language", Utf8(e.language)},
+                    {"extra", Ansi(e.extra)}});
+  }
+  j["AssociationList"] = list;
+  list = Json::array();
+  for (const ShortcutEntry& e : s.ShortcutList) {
+    list.push_back({{"target", Ansi(e.target)}, {"name", e.name}, {"field3", Ansi(e.field3)},
+                    {"field4", Utf8(e.field4)}, {"field5", Ansi(e.field5)}, {"flag_a", e.flag_a},
+                    {"flag_b", e.flag_b}, {"flag_c", e.flag_c}, {"icon", Ansi(e.icon)},
+                    {"flag_g", e.flag_g}, {"flag_d", e.flag_d}});
+  }
+  j["ShortcutList"] = list;
+  j["RootShortcutTarget"] = Utf8(s.RootShortcutTarget);
+  j["RootShortcutName"] = s.RootShortcutName;  // UTF-8 in the script
+  j["TaskbarPinTarget"] = Utf8(s.TaskbarPinTarget);
+  j["TaskbarPinName"] = Utf8(s.TaskbarPinName);
+  list = Json::array();
+  for (const RegistryEntry& e : s.RegistryList)
+    list.push_back({{"path", Ansi(e.path)}, {"type", e.type}, {"value", Utf8(e.value)}});
+  j["RegistryList"] = list;
+  j["SupportOffer"] = BlobJson(s.SupportOffer);
+  j["ProductIcon"] = BlobJson(s.ProductIcon);
+  list = Json::array();
+  for (const CloseEntry& e : s.CloseList) {
+    list.push_back({{"window_class", Ansi(e.window_class)}, {"window_title", Ansi(e.window_title)},
+                    {"program_name", Ansi(e.program_name)}, {"action", e.action}, {"flags", e.flags}});
+  }
+  j["CloseList"] = list;
+  j["LanguageCount"] = s.LanguageNames.size();
+  j["StringCount"] = s.StringTable.size();
+  list = Json::array();
+  for (const TextW& n : s.LanguageNames) list.push_back(Utf8(n));
+  j["LanguageNames"] = list;
+  list = Json::array();
+  for (const auto& texts : s.StringTable) {
+    Json row = Json::array();
+    for (const TextW& t : texts) row.push_back(Utf8(t));
+    list.push_back(row);
+  }
+  j["StringTable"] = list;
+  return j;
+}
+
+bool Corrupt(std::string& error, int code, const std::string& where) {
+  error = "corrupt installer (" + where + "): error code " + std::to_string(code);
+  return false;
+}
+
+}  // namespace
+
+bool InspectInstaller(std::span<const uint8_t> image, std::string& json, std::string& error) {
+  SetupSection section;
+  int code = LocateSetupSection(image, section);
+  if (code == kNoSetupSection) {
+    error = "no .setup section: this is not an installer (an engine or an uninstaller?)";
+    return false;
+  }
+  if (code != kArcOk) return Corrupt(error, code, "section table");
+  if (uint64_t(section.raw_pointer) + section.raw_size > image.size())
+    return Corrupt(error, kErrSectionSeek, "section data");
+
+  Json out;
+  out["section"] = {{"pe_offset", section.pe_offset},     {"section_count", section.section_count},
+                    {"index", section.index},             {"virtual_address", Hex32(section.virtual_address)},
+                    {"virtual_size", section.virtual_size}, {"raw_size", section.raw_size},
+                    {"raw_pointer", section.raw_pointer}};
+
+  std::span<const uint8_t> data = image.subspan(section.raw_pointer, section.raw_size);
+  ByteReader cursor(data);
+  ArchiveHeader header;
+  code = ReadArchiveHeader(cursor, header);
+  if (code == kErrVersionMismatch) {
+    error = "the archive was built for engine version " + header.version + ", not " + kEngineVersion;
+    return false;
+  }
+  if (code != kArcOk) return Corrupt(error, code, "archive header");
+  Json h;
+  h["magic"] = Hex32(header.magic);
+  h["version"] = header.version;
+  h["ArchiveFlags"] = Hex32(header.ArchiveFlags);
+  h["ScriptSize"] = header.ScriptSize;
+  h["ScriptKey"] = Hex32(header.ScriptKey);
+  h["EngineChecksum"] = Hex32(header.EngineChecksum);
+  h["ArchiveEnd"] = header.ArchiveEnd;
+  h["FileCount"] = header.FileCount;
+  h["PayloadSize"] = header.PayloadSize;
+  h["PayloadChecksum"] = Hex32(header.PayloadChecksum);
+  h["FileSizes"] = header.FileSizes;
+  if (header.ArchiveFlags & kArcBlowfish) {
+    std::string key;
+    for (uint8_t b : header.BlowfishKey) {
+      char buf[3];
+      std::snprintf(buf, sizeof buf, "%02x", b);
+      key += buf;
+    }
+    h["BlowfishKey"] = key;
+  }
+  out["header"] = h;
+
+  Bytes script;
+  code = DecodeScriptBlock(cursor, header, nullptr, script);
+  if (code != kArcOk) return Corrupt(error, code, "script block");
+  const size_t script_end = cursor.Position();
+  ByteReader script_reader(script);
+  Settings settings;
+  SettingsReadOptions read_options;
+  read_options.script_check = [&] {
+    return Sum32(script.data(), static_cast<long long>(script.size())) == header.ScriptKey;
+  };
+  code = ReadSettings(script_reader, settings, read_options);
+  if (code != 0) return Corrupt(error, code, "settings script");
+  out["settings"] = SettingsJson(settings);
+
+  Json checks;
+  const uint32_t engine_sum = EngineChecksum(image.data(), section.raw_pointer, section.pe_offset);
+  checks["engine_checksum"] = engine_sum == header.EngineChecksum ? "ok" : "mismatch (" + Hex32(engine_sum) + ")";
+  checks["engine_checksum_enforced"] = (settings.OptionFlags2 & kOpt2EngineChecksum) != 0;
+
+  // The payload as the engine finds it: in the section, or after it in the file.
+  std::span<const uint8_t> payload;
+  if (settings.PayloadInFile) {
+    payload = image.subspan(std::min<size_t>(image.size(), section.raw_pointer + script_end));
+  } else {
+    size_t end = header.ArchiveEnd;
+    if (end < script_end || end > data.size()) return Corrupt(error, kErrPayloadLength, "payload area");
+    payload = data.subspan(script_end, end - script_end);
+  }
+  if (payload.size() != header.PayloadSize) return Corrupt(error, kErrPayloadLength, "payload area");
+  if (Sum32(payload.data(), static_cast<long long>(payload.size())) != header.PayloadChecksum)
+    return Corrupt(error, kErrPayloadChecksum, "payload area");
+
+  Blowfish cipher;
+  if (header.ArchiveFlags & kArcBlowfish) cipher.SetKey(header.BlowfishKey.data(), header.BlowfishKey.size());
+  PayloadReader reader(payload, {(settings.OptionFlags & kOptZlibPayload) != 0,
+                                 (header.ArchiveFlags & kArcBlowfish) ? &cipher : nullptr});
+  Json files = Json::array();
+  for (uint32_t size : header.FileSizes) {
+    FileRecord rec;
+    std::span<const uint8_t> content;
+    code = reader.Next(size, rec, content);
+    if (code != kPayloadOk) return Corrupt(error, code, "payload record " + std::to_string(files.size()));
+    Json f;
+    f["FileName"] = Ansi(rec.FileName);
+    f["Kind"] = rec.Kind;
+    f["FileFlags"] = Hex32(rec.FileFlags);
+    f["Attributes"] = Hex32(rec.Attributes);
+    f["FileTime"] = TimesJson(rec.FileTime);
+    f["Title"] = rec.Title;
+    if (rec.FileFlags & kFileShortcutMask) f["IconFile"] = Ansi(rec.IconFile);
+    f["Arguments"] = Ansi(rec.Arguments);
+    f["Destination"] = Ansi(rec.Destination);
+    f["WorkingFolder"] = Ansi(rec.WorkingFolder);
+    if (rec.Kind == kKindMsiPackage) f["MsiUiLevel"] = rec.MsiUiLevel;
+    f["size"] = content.size();
+    f["checksum"] = Hex32(Sum32(content.data(), static_cast<long long>(content.size())));
+    files.push_back(f);
+  }
+  code = reader.Finish();
+  if (code != kPayloadOk) return Corrupt(error, code, "payload end");
+  checks["payload_chunks"] = reader.ChunksRead();
+  out["files"] = files;
+  out["checks"] = checks;
+  json = out.dump(2);
+  return true;
+}
+
+}  // namespace ks::builder

@@ -1,0 +1,144 @@
+// Payload records and chunks: the writer the builder uses to lay out the product's
+// files, and the reader the engine uses to take them out again one by one.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "blowfish.h"
+#include "bytes.h"
+#include "inflate.h"
+#include "settings.h"
+
+namespace ks {
+
+// FileRecord.Kind values.
+enum : uint32_t {
+  kKindFile = 0,
+  kKindShared = 1,
+  kKindFont = 4,
+  kKindStartup = 5,
+  kKindSystem = 6,
+  kKindComServer = 7,
+  kKindTypeLibrary = 8,
+  kKindVersioned = 9,
+  kKindDriverInf = 10,
+  kKindMsiPackage = 11,
+  kKindApplet = 12,
+};
+
+// FileRecord.FileFlags bits.
+enum : uint32_t {
+  kFileDesktopShortcut = 0x01,
+  kFileStartMenuShortcut = 0x02,
+  kFileShortcutMask = 0x03,
+  kFileOverwriteMask = 0x1C,
+  kFileOverwriteNever = 0x04,
+  kFileOverwriteIfExists = 0x08,
+  kFileOverwriteIfMissing = 0x0C,
+  kFileOverwriteUnlessNewer = 0x10,
+  kFilePermanent = 0x20,
+  kFileInUninstallDir = 0x40,
+  kFileRecordPackage = 0x80,
+};
+
+constexpr uint32_t kKeepAttributes = 0xFFFFFFFF;
+// The largest content a record may carry.
+constexpr uint32_t kMaxPayloadFileSize = 0x40000000;
+constexpr size_t kDefaultChunkInput = 1u << 20;
+
+// Corrupt-installer codes of payload extraction.
+enum PayloadError : int {
+  kPayloadOk = 0,
+  kErrChunkInflate = 60,
+  kErrChunkSize = 61,
+  kErrChunkChecksum = 62,
+  kErrChunkOverrun = 63,
+  kErrEmptyFileName = 70,
+  kErrNegativeFileSize = 71,
+  kErrFileSizeLimit = 72,
+  kErrPayloadLeft = 80,
+  kErrQueueLeft = 83,
+  kErrFileChecksum = 100,
+};
+
+struct FileRecord {
+  std::string FileName;  // may hold a relative subfolder path
+  uint32_t Kind = kKindFile;
+  uint32_t FileFlags = 0;
+  uint32_t Attributes = kKeepAttributes;
+  FileTimes FileTime;
+  std::string Title, IconFile, Arguments, Destination, WorkingFolder;
+  uint32_t MsiUiLevel = 0;  // stored only for kKindMsiPackage
+  bool operator==(const FileRecord&) const = default;
+};
+
+// Record bytes without the leading length: fields, content, Sum32 of content.
+Bytes EncodeFileRecord(const FileRecord& record, std::span<const uint8_t> content);
+
+// How chunks are stored: zlib with OptionFlags 0x20, then Blowfish with
+// ArchiveFlags 0x1000 (cipher non-null).
+struct PayloadCoding {
+  bool compressed = true;
+  const Blowfish* cipher = nullptr;
+};
+
+// Appends records to a queue and cuts it into chunks of `chunk_input` plain
+// bytes; records freely span chunk boundaries.
+class PayloadWriter {
+ public:
+  explicit PayloadWriter(PayloadCoding coding, size_t chunk_input = kDefaultChunkInput);
+
+  // False (nothing added) when the content exceeds kMaxPayloadFileSize.
+  bool Add(const FileRecord& record, std::span<const uint8_t> content);
+  // Flushes the last partial chunk and hands over the payload area.
+  Bytes Finish();
+
+  const std::vector<uint32_t>& FileSizes() const { return file_sizes_; }
+
+ private:
+  void EmitChunk(const uint8_t* data, size_t length);
+
+  PayloadCoding coding_;
+  size_t chunk_input_;
+  Bytes queue_;
+  ByteWriter area_;
+  std::vector<uint32_t> file_sizes_;
+};
+
+// Hooks for the engine's status display while chunks are decoded.
+struct PayloadReadHooks {
+  std::function<void()> before_chunk;  // the "reading" status message
+  InflateProgress inflate_progress;
+};
+
+// Decodes the payload area chunk by chunk into the record queue and takes out
+// one record at a time. Every error is a corrupt-installer code.
+class PayloadReader {
+ public:
+  PayloadReader(std::span<const uint8_t> area, PayloadCoding coding,
+                PayloadReadHooks hooks = {});
+
+  // Takes the next record whose content is `size` bytes (its FileSizes entry).
+  // `content` stays valid until the next call.
+  int Next(uint32_t size, FileRecord& record, std::span<const uint8_t>& content);
+  // After the last record: nothing may be left in the area (80) or queue (83).
+  int Finish() const;
+
+  size_t ChunksRead() const { return chunks_read_; }
+
+ private:
+  int ReadChunk();
+
+  ByteReader area_;
+  PayloadCoding coding_;
+  PayloadReadHooks hooks_;
+  Bytes queue_;
+  size_t head_ = 0;  // first unread byte of queue_
+  size_t chunks_read_ = 0;
+};
+
+}  // namespace ks
