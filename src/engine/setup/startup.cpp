@@ -1,8 +1,123 @@
-// The start-up sequence (placeholder until the entry is filled in).
+// The start-up sequence: process set-up, command line, then the uninstaller or
+// the installer archive and settings.
 #include "setup/startup.h"
 
-namespace ks {
+#include <ole2.h>
 
-void RunEngine(HINSTANCE) { ExitProcess(1); }
+#include "core/code_page.h"
+#include "core/fatal.h"
+#include "core/library_loader.h"
+#include "core/privilege.h"
+#include "core/wide.h"
+#include "portable/settings_codec.h"
+#include "portable/sum32.h"
+#include "setup/corrupt.h"
+#include "setup/engine_state.h"
+#include "setup/exit.h"
+#include "setup/setup_archive.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+#include "uninstall/uninstall_run.h"
+
+namespace ks {
+namespace {
+
+// Crash reports are not written yet: a crash ends the run with exit code 1
+// instead of the system's fault dialog.
+LONG WINAPI CrashFilter(EXCEPTION_POINTERS*) {
+  ExitProcess(1);
+}
+
+std::u16string ModulePath() {
+  std::u16string path(MAX_PATH, u'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()), DWORD(path.size()));
+    if (n < path.size()) { path.resize(n); return path; }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::u16string FileNamePart(const std::u16string& path) {
+  size_t slash = path.find_last_of(u"\\/");
+  return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
+std::u16string WindowsFolder() {
+  wchar_t buf[MAX_PATH];
+  UINT n = GetWindowsDirectoryW(buf, MAX_PATH);
+  return n && n < MAX_PATH ? U16(buf, n) : std::u16string();
+}
+
+[[noreturn]] void UsageError(const std::u16string& text) {
+  Fatal(UsageMessage(text, FileNamePart(Engine().module_path)));
+}
+
+// A 64-bit product turns off file-system redirection for the whole process.
+bool DisableRedirection() {
+  using Fn = BOOL(WINAPI*)(PVOID*);
+  auto fn = reinterpret_cast<Fn>(SystemProcAddress(L"kernel32.dll", "Wow64DisableWow64FsRedirection"));
+  PVOID old = nullptr;
+  return fn && fn(&old);
+}
+
+void ReadInstallerSettings(SetupArchive& archive) {
+  EngineState& e = Engine();
+  Bytes script;
+  archive.Open(e.module_path, e.header, script);
+
+  SettingsReadOptions options;
+  options.product_name = e.command_line.ProductName;
+  options.windows_folder = e.windows_folder;
+  options.before_script_check = [](const Settings& s) { CreateMainWindow(s); };
+  options.script_check = [&] { return Sum32(script.data(), int64_t(script.size())) == e.header.ScriptKey; };
+  ByteReader stream(script);
+  // Texts become usable for messages once the table is complete; a failure
+  // before that shows the fixed English text.
+  int code = ReadSettings(stream, e.settings, options);
+  if (code == kErrEndMark) e.settings_loaded = true;
+  if (code != 0) CorruptInstaller(code);
+  e.settings_loaded = true;
+  script = Bytes();  // the stream is done with once the end mark is read
+
+  if (e.settings.SilentMode == 1) e.AutomaticMode = true;
+  if (e.settings.SilentMode == 2) e.AutomaticMode = false;
+  if (e.settings.Bitness == 1 && !DisableRedirection()) e.redirection_failed = true;
+}
+
+}  // namespace
+
+void RunEngine(HINSTANCE instance) {
+  RestrictDllSearch();
+  UseSystemCodePage();
+  EngineState& e = Engine();
+  SetUnhandledExceptionFilter(CrashFilter);
+  OleInitialize(nullptr);
+  EnablePrivilege(kTakeOwnershipPrivilege);
+  SetFatalMessageSink([](const std::u16string& text) { ShowMessageBox(text, u"Error", MB_OK | MB_ICONERROR); });
+
+  e.instance = instance;
+  e.module_path = ModulePath();
+  e.windows_folder = WindowsFolder();
+  e.large_icon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  e.small_icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+
+  e.command_line = ParseCommandLine(U16(GetCommandLineW()));
+  if (!e.command_line.usage_error.empty()) UsageError(e.command_line.usage_error);
+  e.AutomaticMode = e.command_line.AutomaticMode;
+
+  if (e.command_line.UninstallMode) {
+    if (!e.command_line.UninstallName) UsageError(u"Product name required");
+    RunUninstaller(*e.command_line.UninstallName);
+    OrderlyExit(0);
+  }
+
+  static SetupArchive archive;  // lives, with its open file, until the process ends
+  ReadInstallerSettings(archive);
+  archive.VerifyEngine(e.settings);
+  // The installation flow takes over from here once it exists; until then a
+  // sound installer ends where an installation run always ends.
+  OrderlyExit(1);
+}
 
 }  // namespace ks

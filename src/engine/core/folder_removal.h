@@ -1,0 +1,33 @@
+// Removing one folder and removing a folder tree, with the refusals that keep
+// a bad path from taking a drive root or a system folder with it.
+#pragma once
+#include <string_view>
+
+#include "core/message_pump.h"
+
+namespace ks {
+
+// Folder removal flags.
+enum : unsigned {
+  kRemoveKeepShellFiles = 0x1,  // do not delete "thumbs.db" and "desktop.ini" first
+  kRemovePumpMessages = 0x400,  // run the message pump after each file and while waiting
+};
+
+// Removes one (empty) folder. False with the system's error as last error;
+// a path of at most 3 characters is refused with ERROR_BAD_PATHNAME.
+bool RemoveFolder(std::u16string_view path, unsigned flags);
+
+// Removes a folder with everything in it. Refuses short paths and the
+// system's protected folders; a missing folder counts as removed. False when
+// any deletion failed, with the first failure's code as the last error.
+bool RemoveFolderTree(std::u16string_view path, unsigned flags, const MessagePump& pump = {});
+
+// The deletion of one file inside a tree: clears the read-only attribute and
+// deletes it now. (The files-in-use deletion with its restart fallback takes
+// its place once that exists.)
+bool DeleteTreeFile(std::u16string_view path);
+
+// True when `path` names one of the folders a tree removal must never take.
+bool IsProtectedFolder(std::u16string_view path);
+
+}  // namespace ks

@@ -1,0 +1,21 @@
+// PumpWaitingMessages: a PeekMessage/Dispatch loop.
+#include "core/message_pump.h"
+
+#include <windows.h>
+
+namespace ks {
+
+void PumpWaitingMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Leave the quit for the thread's own message loop.
+      PostQuitMessage(int(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace ks

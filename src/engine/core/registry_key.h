@@ -1,0 +1,137 @@
+// The registry key object: opens or creates keys by root and sub-key or by
+// the library's "\HKLM\..." path text, and reads, writes and deletes values.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/handle.h"
+
+namespace ks {
+
+struct RegistryRoot {
+  HKEY handle;
+  const char* long_name;
+  const char16_t* long_name16;
+  const char* short_name;
+  const char16_t* short_name16;
+  const char* prefix;  // "\HKLM\"
+  const char16_t* prefix16;
+  const char16_t* path_name;  // how the root opens a key's full path text
+};
+// The six roots, in the order in which path prefixes are tried.
+extern const RegistryRoot kRegistryRoots[6];
+
+// Open flags.
+enum : unsigned {
+  kRegNoStack = 0x1,       // do not keep the previous key on the stack
+  kRegTestRead = 0x4,      // existence test with KEY_READ instead of KEY_ALL_ACCESS
+  kRegShowError = 0x10,    // a failure shows the "Registry Error" box
+  kRegOpenOnly = 0x40,     // never create the key
+  kRegView64 = 0x100,      // KEY_WOW64_64KEY
+  kRegView32 = 0x200,      // KEY_WOW64_32KEY
+  kRegViewMask = 0x300,
+  kRegNoSecurity = 0x800,  // create without the library's security descriptor
+};
+
+// Value write flags.
+enum : unsigned {
+  kRegDeleteIfEmpty = 0x8,  // an empty text (or 0) deletes the value instead
+  kRegBinaryValue = 0x80,   // REG_BINARY
+  kRegExpandValue = 0x100,  // REG_EXPAND_SZ
+  kRegWideText = 0x1000,    // the text is UTF-16
+};
+
+// Access masks.
+constexpr REGSAM kRegRead = 0x20009;       // query and enumerate
+constexpr REGSAM kRegWrite = 0x20006;      // set value and create sub-key
+constexpr REGSAM kRegReadWrite = 0x2000F;
+
+// Open results.
+enum : int { kRegFailed = 0, kRegOpened = 1, kRegCreated = 2 };
+// DeleteValue results; callers count 1 and 2 as success.
+enum : int { kRegDeleted = 1, kRegNoValue = 2, kRegDeleteFailed = 3 };
+
+constexpr const wchar_t* kProfileListKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  RegistryKey(RegistryKey&&) = default;
+  RegistryKey& operator=(RegistryKey&&) = default;
+
+  // 0 failure (system error as last error), 1 opened, 2 created.
+  int Open(HKEY root, std::u16string_view subkey, unsigned flags, REGSAM access);
+  int Open(HKEY root, std::string_view subkey, unsigned flags, REGSAM access);  // ANSI sub-key
+  // "\HKLM\Software\X" (prefix in any case, or without its final backslash).
+  int OpenPath(std::u16string_view path, unsigned flags, REGSAM access);
+  int OpenSubKey(std::u16string_view subkey, unsigned flags, REGSAM access);
+  // Closes the current key and makes the one it came from current again;
+  // false when the stack is empty.
+  bool ReturnToPrevious();
+  // Closes the current key and forgets the stack.
+  void Close();
+
+  bool IsOpen() const { return key_.valid(); }
+  HKEY Handle() const { return key_.get(); }
+  const std::u16string& FullPath() const { return path_; }
+
+  static bool KeyExists(HKEY root, std::u16string_view subkey, unsigned flags);
+
+  bool WriteString(std::u16string_view name, std::u16string_view text, unsigned flags);
+  bool WriteString(std::string_view name, std::string_view text, unsigned flags);  // ANSI call
+  bool WriteNumber(std::u16string_view name, DWORD value, unsigned flags);
+  bool WriteReal(std::u16string_view name, double value);
+  bool WriteFlag(std::u16string_view name, bool value);
+
+  DWORD ReadNumber(std::u16string_view name, DWORD fallback, unsigned flags = 0);
+  bool ReadFlag(std::u16string_view name, bool fallback, unsigned flags = 0);
+  double ReadReal(std::u16string_view name, double fallback, unsigned flags = 0);
+  // `value_path` is a key path in the "\HKLM\..." form, a backslash and the
+  // value name; a missing key or value gives `fallback`. The view bits of
+  // `flags` choose the registry view.
+  static std::u16string ReadString(std::u16string_view value_path, std::u16string_view fallback, unsigned flags = 0);
+  std::u16string ReadValueText(std::u16string_view name, std::u16string_view fallback);
+
+  int DeleteValue(std::u16string_view name);
+  int DeleteValue(std::string_view name);
+
+  // Ends the program: the key `missing` below the open key is required by `program`.
+  [[noreturn]] void RequiredKey(std::u16string_view program, std::u16string_view missing) const;
+
+  // The security identifiers of the users' hives.
+  static std::vector<std::u16string> UserHives(const wchar_t* profile_list = kProfileListKey);
+  // Opens HKEY_USERS\<user>\<subkey> for every user and applies `operation`.
+  // Users whose hive cannot be opened are skipped, and so are users without
+  // the key when `flags` has kRegOpenOnly. False when the operation failed
+  // for any user reached, or when there is no user at all.
+  static bool ForEveryUser(std::u16string_view subkey, unsigned flags, REGSAM access,
+                           const std::function<bool(RegistryKey&)>& operation,
+                           const wchar_t* profile_list = kProfileListKey);
+
+ private:
+  struct Query {
+    LONG status = ERROR_FILE_NOT_FOUND;
+    DWORD type = REG_NONE;
+    std::vector<uint8_t> data;
+  };
+  Query QueryValue(std::u16string_view name) const;
+  static bool NumberOf(const Query& q, DWORD* value);
+  int OpenFrom(HKEY parent, const std::u16string& path_base, std::u16string_view subkey, unsigned flags,
+               REGSAM access);
+  int DeleteResult(LONG status);
+
+  UniqueKey key_;
+  std::u16string path_;
+  std::vector<std::pair<UniqueKey, std::u16string>> stack_;
+};
+
+// "%.6f" without trailing zeros or a trailing point; minus zero is "0".
+std::string FormatRegistryReal(double value);
+
+}  // namespace ks

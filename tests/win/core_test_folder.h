@@ -1,0 +1,45 @@
+// A fresh folder below the temporary folder for one Win32 test, removed with
+// everything in it when the test ends.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "core/folder_removal.h"
+#include "core/wide.h"
+
+namespace ks {
+
+class TestFolder {
+ public:
+  explicit TestFolder(const char16_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    path_ = U16(temp) + u"ks-" + name + u"-" + std::u16string(Widen(GetCurrentProcessId()));
+    RemoveFolderTree(path_, 0);
+    CreateDirectoryW(W(path_), nullptr);
+  }
+  ~TestFolder() { RemoveFolderTree(path_, 0); }
+  const std::u16string& path() const { return path_; }
+  std::u16string operator/(std::u16string_view name) const { return path_ + u"\\" + std::u16string(name); }
+
+ private:
+  static std::u16string Widen(DWORD n) {
+    std::string s = std::to_string(n);
+    return std::u16string(s.begin(), s.end());
+  }
+  std::u16string path_;
+};
+
+inline bool WriteWholeFile(const std::u16string& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+  CloseHandle(h);
+  return ok;
+}
+
+inline bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace ks
