@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/handle.h"
+#include "portable/file_errors.h"  // the codes Open returns
 
 namespace ks {
 
