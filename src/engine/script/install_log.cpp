@@ -1,0 +1,274 @@
+// The installation log: line writers, failure summary, FinishLog and ShowLog.
+#include "script/install_log.h"
+
+#include <cstdarg>
+#include <vector>
+
+#include "core/os_name.h"
+#include "core/wide.h"
+#include "portable/file_errors.h"
+#include "portable/install_log_text.h"
+#include "portable/settings.h"
+#include "portable/text.h"
+#include "ui/message_box.h"
+
+namespace ks {
+namespace {
+
+// Lines collect in memory up to this size before they go to the stream:
+// an installation of thousands of small files logs a line or two for each.
+constexpr size_t kPendingLimit = 64 * 1024;
+constexpr int kCopyPiece = 64 * 1024;
+// An old log larger than this is not read whole for conversion.
+constexpr int64_t kMaxOldLogSize = 256 * 1024 * 1024;
+
+bool WriteText(File& file, std::string_view bytes) { return file.Write(bytes.data(), int(bytes.size())); }
+
+DateTimeParts LocalTimeNow() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+std::u16string RunningProgramFolder() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) {
+      std::u16string path = U16(buffer.data(), n);
+      size_t slash = path.find_last_of(u"\\/");
+      return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// Rewrites an old 1252 log as UTF-8 with the mark through a temporary file
+// beside it, so that a failed write never leaves half a conversion behind.
+bool ReplaceWithConverted(const std::u16string& log_path, std::string_view old_text) {
+  File temp;
+  if (temp.Open(log_path, kOpenCreateNew | NameSource(kNameTempBesidePath)) != kFileOk) return false;
+  std::u16string temp_path = temp.Path();
+  bool ok = WriteText(temp, ConvertOldLog(old_text));
+  temp.Close();
+  if (ok) ok = MoveFileExW(W(temp_path), W(log_path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  if (!ok) {
+    DWORD error = GetLastError();
+    DeleteFileW(W(temp_path));
+    SetLastError(error);
+  }
+  return ok;
+}
+
+}  // namespace
+
+bool InstallLog::Open(uint32_t option_flags) {
+  verbose_ = (option_flags & kOptVerboseLog) != 0;
+  std::string early = std::move(pending_);  // lines logged before the stream existed
+  Discard();
+  pending_ = std::move(early);
+  finished_ = false;
+  bool on_disk = stream_.Open(std::u16string_view(u""), kOpenCreateNew | NameSource(kNameTempInTempFolder)) == kFileOk;
+  // Without a temporary file the lines stay in memory: the log must not be
+  // lost because the temporary folder is full.
+  if (!on_disk) stream_.OpenMemory();
+  on_disk_ = on_disk;
+  Flush();
+  return on_disk;
+}
+
+void InstallLog::Append(std::string_view utf8) {
+  pending_.append(utf8);
+  if (pending_.size() >= kPendingLimit) Flush();
+}
+
+bool InstallLog::Flush() {
+  if (pending_.empty()) return true;
+  if (!stream_.IsOpen()) return false;
+  int64_t before = on_disk_ ? stream_.Position() : 0;
+  if (!WriteText(stream_, pending_)) {
+    // A full disk must not lose what is already logged: go on in memory.
+    std::string kept = ReadStream();
+    if (before >= 0 && kept.size() > uint64_t(before)) kept.resize(size_t(before));
+    kept += pending_;
+    std::u16string path = stream_.Path();
+    stream_.Close();
+    DeleteFileW(W(path));
+    stream_.OpenMemory(std::vector<uint8_t>(kept.begin(), kept.end()));
+    stream_.Seek(0, FILE_END);
+    on_disk_ = false;
+  }
+  pending_.clear();
+  return true;
+}
+
+void InstallLog::LogText(std::u16string_view text) { Append(LogUtf8(text)); }
+
+void InstallLog::LogText8(std::string_view text) { Append(LogUtf8From1252(text)); }
+
+void InstallLog::LogFormat(std::u16string_view format, std::initializer_list<FormatArg> args) {
+  LogText(FormatText(format, args));
+}
+
+void InstallLog::LogFormat8(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatPrintf8(format, args);
+  va_end(args);
+  LogText8(text);
+}
+
+void InstallLog::LogConcat(std::initializer_list<std::u16string_view> pieces) {
+  std::u16string text;
+  for (std::u16string_view piece : pieces) text += piece;
+  LogText(text);
+}
+
+void InstallLog::LogConcat8(std::initializer_list<std::string_view> pieces) {
+  std::string text;
+  for (std::string_view piece : pieces) text += piece;
+  LogText8(text);
+}
+
+void InstallLog::LogRaw(const void* bytes, size_t size) {
+  if (bytes && size) Append(std::string_view(static_cast<const char*>(bytes), size));
+}
+
+void InstallLog::AddFailure(std::string_view text) { summary_ += SystemCodePage().ToWide(text); }
+
+// Kept as UTF-16 so that a path outside the system code page reaches the log
+// intact; 8-bit paragraphs come out exactly as the system code page reads them.
+void InstallLog::AddFailure(std::u16string_view text) { summary_ += text; }
+
+void InstallLog::AddFileFailure(std::u16string_view message31, std::u16string_view path,
+                                std::u16string_view error_text) {
+  AddFailure(FileFailureParagraph(message31, path, error_text));
+}
+
+std::string InstallLog::ReadStream() {
+  if (!stream_.IsOpen()) return {};
+  if (!on_disk_) {
+    const std::vector<uint8_t>& data = stream_.MemoryData();
+    return std::string(data.begin(), data.end());
+  }
+  std::string text;
+  if (!stream_.Seek(0, FILE_BEGIN)) return text;
+  std::vector<char> buffer(kCopyPiece);
+  for (int got; (got = stream_.ReadUpTo(buffer.data(), kCopyPiece)) > 0;) text.append(buffer.data(), size_t(got));
+  stream_.Seek(0, FILE_END);
+  return text;
+}
+
+std::string InstallLog::StreamText() {
+  Flush();
+  return ReadStream() + pending_;
+}
+
+bool InstallLog::CopyStreamTo(File& out) {
+  Flush();
+  if (!on_disk_) return WriteText(out, ReadStream() + pending_);
+  if (!stream_.Seek(0, FILE_BEGIN)) return false;
+  bool ok = true;
+  std::vector<char> buffer(kCopyPiece);
+  for (int got; (got = stream_.ReadUpTo(buffer.data(), kCopyPiece)) != 0;) {
+    if (got < 0) return false;
+    ok = out.Write(buffer.data(), got) && ok;
+  }
+  stream_.Seek(0, FILE_END);
+  return ok;
+}
+
+void InstallLog::Discard() {
+  pending_.clear();
+  if (!stream_.IsOpen()) return;
+  std::u16string path = on_disk_ ? stream_.Path() : std::u16string();
+  stream_.Close();
+  on_disk_ = false;
+  if (!path.empty()) DeleteFileW(W(path));
+}
+
+bool InstallLog::AppendSection(const std::u16string& log_path, const LogFinish& f, bool reinstall) {
+  File log;
+  if (log.Open(log_path, kOpenAlways | kOpenShareRead) != kFileOk) return false;
+  int64_t size = log.Size();
+  if (size < 0) return false;
+  if (size > 0) {
+    char head[3] = {};
+    int got = log.ReadUpTo(head, int(sizeof head));
+    if (got < 0) return false;
+    if (!StartsWithUtf8Bom(std::string_view(head, size_t(got))) && size <= kMaxOldLogSize) {
+      std::string old(size_t(size), '\0');
+      if (!log.Seek(0, FILE_BEGIN) || !log.ReadExact(old.data(), int(size))) return false;
+      log.Close();
+      // When the conversion cannot be written the section still goes at the
+      // end of the old text: a log in two encodings beats a lost section.
+      ReplaceWithConverted(log_path, old);
+      if (log.Open(log_path, kOpenAlways | kOpenShareRead) != kFileOk) return false;
+      size = log.Size();
+      if (size < 0) return false;
+    }
+  }
+  if (!log.Seek(0, FILE_END)) return false;
+
+  LogHeader header;
+  header.product_name = f.product_name;
+  header.date = f.date ? *f.date : LocalTimeNow();
+  header.creates_uninstaller = (f.option_flags & kOptUninstaller) != 0;
+  header.reinstall = reinstall;
+  header.install_folder = f.install_folder;
+  header.product_version = f.product_version;
+  header.earlier_installation = f.earlier_installation;
+  header.old_version = f.old_version;
+  header.os_name = OperatingSystemName();
+
+  bool ok = WriteText(log, LogSectionLead(size == 0));
+  ok = WriteText(log, LogHeaderText(header)) && ok;
+  ok = CopyStreamTo(log) && ok;
+  ok = WriteText(log, "\r\n") && ok;
+  std::u16string success = f.text ? f.text(kMsgInstallCompleteCaption) : std::u16string();
+  ok = WriteText(log, LogTailText(summary_, success)) && ok;
+  log.Close();
+  return ok;
+}
+
+LogFinishResult InstallLog::FinishLog(const LogFinish& f, bool reinstall, bool interactive) {
+  LogFinishResult result;
+  result.option_flags2 = f.option_flags2;
+  result.log_path = InstallLogPath(f.install_folder, f.uninstall_subdir);
+  // The crash handler may come after a finished log; one section per run.
+  if (finished_) return result;
+  finished_ = true;
+
+  auto text = [&](int number) { return f.text ? f.text(number) : std::u16string(); };
+  auto box = [&](const std::u16string& body, const std::u16string& caption, UINT flags) {
+    return f.message_box ? f.message_box(body, caption, flags) : ShowMessageBox(body, caption, flags);
+  };
+
+  if (interactive && !summary_.empty() && !f.silent) {
+    std::u16string question = FormatText(text(kMsgFailuresShowLog), {std::u16string_view(result.log_path)});
+    result.show_log = box(question, text(kMsgFailuresCaption), MB_YESNO | MB_ICONQUESTION) == IDYES;
+  }
+  if (interactive && summary_.empty() && !f.silent && !(f.option_flags & kOptNoFinishMessage)) {
+    // No log file, nothing to view.
+    if (!(f.option_flags & kOptWriteLog)) result.option_flags2 &= ~uint32_t(kOpt2OfferLog);
+    bool offers = f.finish_items || (result.option_flags2 & kOpt2OfferLog);
+    if (!offers || f.reboot_required)
+      box(text(kMsgInstallComplete), text(kMsgInstallCompleteCaption), MB_OK | MB_ICONINFORMATION);
+    else if (f.show_summary)
+      f.show_summary(result.option_flags2);
+  }
+  if ((f.option_flags & kOptWriteLog) || !summary_.empty()) result.written = AppendSection(result.log_path, f, reinstall);
+  if (result.show_log) ShowLog(result.log_path, f.shell, f.launch);
+  Discard();
+  return result;
+}
+
+bool ShowLog(const std::u16string& log_path, const ShellCall& shell, const LaunchCall& launch) {
+  if (OpenDocument(log_path, {}, RunningProgramFolder(), {}, SW_SHOWNORMAL, shell)) return true;
+  std::u16string command = u"notepad.exe \"" + log_path + u"\"";
+  if (launch) return launch(command);
+  return Launch(command, 0) != kLaunchNotStarted;
+}
+
+}  // namespace ks
