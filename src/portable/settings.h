@@ -30,7 +30,9 @@ enum : uint32_t {
   kOptFolderPage = 0x80,
   kOptSingleInstance = 0x100,
   kOptSilentUninstall = 0x200,
+  kOptReplaceFilesInUse = 0x800,  // a locked file may wait for the restart even when it is new
   kOptAddToPath = 0x1000,
+  kOptRestartRequired = 0x4000,  // set at run time when a file waits for the restart
   kOptKeepBackground = 0x8000,
   kOptRequiredProduct = 0x10000,
   kOptVerifyFiles = 0x40000,

@@ -5,12 +5,14 @@
 #include <ole2.h>
 
 #include "core/message_pump.h"
+#include "setup/engine_state.h"
 
 namespace ks {
 
 void OrderlyExit(int code) {
   // Windows, the log and the notification thread join this path as they arrive.
   PumpWaitingMessages();
+  Engine().log.Discard();
   OleUninitialize();
   ExitProcess(code);
 }

@@ -14,9 +14,11 @@
 #include "setup/corrupt.h"
 #include "setup/engine_state.h"
 #include "setup/exit.h"
+#include "setup/install_flow.h"
 #include "setup/setup_archive.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/wizard.h"
 #include "uninstall/uninstall_run.h"
 
 namespace ks {
@@ -114,10 +116,7 @@ void RunEngine(HINSTANCE instance) {
 
   static SetupArchive archive;  // lives, with its open file, until the process ends
   ReadInstallerSettings(archive);
-  archive.VerifyEngine(e.settings);
-  // The installation flow takes over from here once it exists; until then a
-  // sound installer ends where an installation run always ends.
-  OrderlyExit(1);
+  RunInstallation(archive, DefaultWizard());
 }
 
 }  // namespace ks

@@ -1,0 +1,27 @@
+// The install operations' view of the run: the engine's log, uninstall data,
+// folder variables, texts and archive, behind the InstallSink interface.
+#pragma once
+#include "install/install_context.h"
+#include "setup/setup_archive.h"
+
+namespace ks {
+
+class EngineSink : public InstallSink {
+ public:
+  explicit EngineSink(SetupArchive& archive) : archive_(archive) {}
+  std::u16string Expand(std::u16string text) override;
+  void Log(std::string_view utf8) override;
+  void AddFailure(std::string_view text8) override;
+  void RecordItem(const std::u16string& path, int kind) override;
+  std::u16string Text(int number) override;
+  void Status(std::u16string_view text) override;
+  void Progress(int percent) override;
+  void Pump() override;
+  std::span<const uint8_t> PayloadArea() override;
+  void ProcessDeleteList() override;
+
+ private:
+  SetupArchive& archive_;
+};
+
+}  // namespace ks

@@ -1,0 +1,60 @@
+// How the installation flow talks to the user.
+#include "setup/messages.h"
+
+#include <windows.h>
+
+#include "core/message_pump.h"
+#include "portable/settings_codec.h"
+#include "setup/engine_state.h"
+#include "setup/exit.h"
+#include "ui/message_box.h"
+
+namespace ks {
+namespace {
+
+DWORD g_status_time = 0;  // when the last status message was shown
+
+}  // namespace
+
+std::u16string Text(int n) {
+  const EngineState& e = Engine();
+  return LookupText(e.settings, n, e.windows_folder);
+}
+
+void ErrorBox(const std::u16string& text) {
+  const EngineState& e = Engine();
+  if (e.AutomaticMode && !(e.settings.OptionFlags2 & kOpt2SilentErrors)) return;
+  std::u16string caption = Text(21);
+  ShowMessageBox(text, caption.empty() ? u"Error" : caption, MB_OK | MB_ICONERROR);
+}
+
+void ErrorExit(const std::u16string& text) {
+  ErrorBox(text);
+  OrderlyExit(1);
+}
+
+bool Question(const std::u16string& text, const std::u16string& caption) {
+  return ShowMessageBox(text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void Abort() {
+  const EngineState& e = Engine();
+  if (!e.AutomaticMode) ShowMessageBox(Text(e.uninstalling ? 101 : 98), Text(111), MB_OK | MB_ICONWARNING);
+  OrderlyExit(1);
+}
+
+void Status(int message) { StatusText(Text(message)); }
+
+void StatusText(const std::u16string&) { g_status_time = GetTickCount(); }
+
+void Progress(int) {}
+
+void WaitSinceStatus(int ms) {
+  if (Engine().AutomaticMode) return;
+  for (int round = 0; round < ms && GetTickCount() - g_status_time < DWORD(ms); ++round) {
+    PumpWaitingMessages();
+    Sleep(50);
+  }
+}
+
+}  // namespace ks
