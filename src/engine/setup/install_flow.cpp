@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "core/os_name.h"
 #include "core/restore_point.h"
 #include "core/system_error.h"
 #include "core/wide.h"
@@ -196,6 +197,10 @@ void RunInstallation(SetupArchive& archive, Wizard& wizard) {
 
   archive.VerifyEngine(s);
   e.uninstaller_size = archive.UninstallerSize();
+  // Button images need the newer common controls: NT 6, or the 5.2 servers.
+  OsFacts os = GatherOsFacts();
+  if (!(os.platform_id == 2 && (os.major >= 6 || (os.major == 5 && os.minor == 2 && os.product_type != 1))))
+    e.header.ArchiveFlags &= ~uint32_t(kArcButtonImages);
 
   if (s.LanguageNames.size() != 1 && !e.AutomaticMode) {
     int language = s.CurrentLanguage;

@@ -11,6 +11,7 @@
 #include "core/wide.h"
 #include "portable/settings_codec.h"
 #include "portable/sum32.h"
+#include "script/folder_variables.h"
 #include "setup/corrupt.h"
 #include "setup/engine_state.h"
 #include "setup/exit.h"
@@ -44,12 +45,6 @@ std::u16string FileNamePart(const std::u16string& path) {
   return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
-std::u16string WindowsFolder() {
-  wchar_t buf[MAX_PATH];
-  UINT n = GetWindowsDirectoryW(buf, MAX_PATH);
-  return n && n < MAX_PATH ? U16(buf, n) : std::u16string();
-}
-
 [[noreturn]] void UsageError(const std::u16string& text) {
   Fatal(UsageMessage(text, FileNamePart(Engine().module_path)));
 }
@@ -73,12 +68,11 @@ void ReadInstallerSettings(SetupArchive& archive) {
   options.before_script_check = [](const Settings& s) { CreateMainWindow(s); };
   options.script_check = [&] { return Sum32(script.data(), int64_t(script.size())) == e.header.ScriptKey; };
   ByteReader stream(script);
-  // Texts become usable for messages once the table is complete; a failure
-  // before that shows the fixed English text.
   int code = ReadSettings(stream, e.settings, options);
-  if (code == kErrEndMark) e.settings_loaded = true;
+  // The end mark is the one check after the string table, so its message can
+  // already be the installer's own; earlier failures show the fixed text.
+  e.settings_loaded = code == 0 || code == kErrEndMark;
   if (code != 0) CorruptInstaller(code);
-  e.settings_loaded = true;
   script = Bytes();  // the stream is done with once the end mark is read
 
   if (e.settings.SilentMode == 1) e.AutomaticMode = true;
