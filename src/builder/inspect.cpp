@@ -4,12 +4,15 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "named_values.h"
 #include "portable/archive.h"
 #include "portable/payload.h"
 #include "portable/pe_image.h"
 #include "portable/settings_codec.h"
 #include "portable/sum32.h"
 #include "portable/text.h"
+#include "portable/uninstall_data.h"
+#include "project.h"
 
 namespace ks::builder {
 
@@ -40,6 +43,68 @@ Json BlobJson(std::string_view blob) {
 
 Json TimesJson(const FileTimes& t) {
   return Json{{"creation", t.creation}, {"last_access", t.last_access}, {"last_write", t.last_write}};
+}
+
+// A value by its project-file name; an unnamed one as its number.
+Json Named(std::span<const NamedValue> table, uint32_t value) {
+  std::string_view name = NameOf(table, value);
+  return name.empty() ? Json(value) : Json(std::string(name));
+}
+
+// The restart flags of a DeleteList entry: "always" wins over "on_failure".
+std::string RestartName(uint32_t flags) {
+  if (flags & kConditionalAtRestart) return "always";
+  return (flags & kConditionalRestartOnFailure) ? "on_failure" : "never";
+}
+
+// Bits by name, and any bits without a name as one hex number.
+Json BitNames(std::span<const NamedValue> table, uint32_t bits) {
+  uint32_t unnamed = 0;
+  Json names = Json::array();
+  for (std::string_view n : NamesOfBits(table, bits, unnamed)) names.push_back(std::string(n));
+  if (unnamed) names.push_back(Hex32(unnamed));
+  return names;
+}
+
+// The settings in the project file's words: options by name, named values.
+Json ProjectJson(const Settings& s, uint32_t archive_flags) {
+  Json j;
+  Json options = Json::array();
+  uint32_t left[3] = {s.OptionFlags, s.OptionFlags2, archive_flags};
+  for (const NamedOption& o : OptionTable()) {
+    uint32_t& word = left[int(o.word)];
+    if (word & o.bit) options.push_back(std::string(o.name));
+    word &= ~o.bit;
+  }
+  left[0] &= ~uint32_t(kOptRequiredProduct);  // shown as "required_product" below
+  j["options"] = options;
+  if (left[0] || left[1] || left[2])
+    j["unnamed_bits"] = {{"OptionFlags", Hex32(left[0])}, {"OptionFlags2", Hex32(left[1])},
+                         {"ArchiveFlags", Hex32(left[2])}};
+  const std::u16string& dir = s.DefaultInstallDir;
+  j["install_dir_source"] = dir == u"<master>"                                        ? "required_product"
+                            : dir.rfind(u"HKLM\\", 0) == 0 || dir.rfind(u"HKCU\\", 0) == 0 ? "registry"
+                                                                                       : "folder";
+  j["bitness"] = Named(BitnessNames(), s.Bitness);
+  j["shared_folder_base"] = Named(SharedFolderBaseNames(), s.SharedFolderBase);
+  j["excluded_systems"] = BitNames(WindowsVersionNames(), s.ExcludedSystems);
+  if (s.OptionFlags & kOptRequiredProduct) {
+    j["required_product"] = {{"key", Utf8(s.RequiredProductKey)}, {"name", Ansi(s.RequiredProductName)},
+                             {"version", Ansi(s.RequiredProductVersion)}};
+  }
+  return j;
+}
+
+// A payload record's flags and fields in the project file's words.
+void AddNamedFileFields(const FileRecord& rec, Json& f) {
+  f["kind"] = Named(FileKindNames(), rec.Kind);
+  f["overwrite"] = Named(OverwriteNames(), rec.FileFlags & kFileOverwriteMask);
+  f["permanent"] = (rec.FileFlags & kFilePermanent) != 0;
+  f["into_uninstall_folder"] = (rec.FileFlags & kFileInUninstallDir) != 0;
+  f["desktop_shortcut"] = (rec.FileFlags & kFileDesktopShortcut) != 0;
+  f["start_menu_shortcut"] = (rec.FileFlags & kFileStartMenuShortcut) != 0;
+  f["attributes"] = rec.Attributes == kKeepAttributes ? Json("keep") : BitNames(AttributeNames(), rec.Attributes);
+  if (rec.Kind >= kKindSystem && rec.Kind <= kKindVersioned) f["version"] = rec.Title;
 }
 
 Json SettingsJson(const Settings& s) {
@@ -126,8 +191,12 @@ Json SettingsJson(const Settings& s) {
   j["UninstallIcon"] = BlobJson(s.UninstallIcon);
 
   Json list = Json::array();
-  for (const DeleteEntry& e : s.DeleteList)
-    list.push_back({{"path", Ansi(e.path)}, {"flag1", e.flag1}, {"text", Ansi(e.text)}, {"flag2", e.flag2}});
+  for (const DeleteEntry& e : s.DeleteList) {
+    list.push_back({{"path", Ansi(e.path)}, {"flag1", e.flag1}, {"text", Ansi(e.text)}, {"flag2", e.flag2},
+                    {"compare", Named(DeleteCompareNames(), e.flag1)}, {"restart", RestartName(e.flag2)},
+                    {"at_install", (e.flag2 & kConditionalDuringInstall) != 0},
+                    {"at_uninstall", (e.flag2 & kConditionalDuringUninstall) != 0}});
+  }
   j["DeleteList"] = list;
   list = Json::array();
   for (const AssociationEntry& e : s.AssociationList) {
@@ -158,7 +227,10 @@ Json SettingsJson(const Settings& s) {
   list = Json::array();
   for (const CloseEntry& e : s.CloseList) {
     list.push_back({{"window_class", Ansi(e.window_class)}, {"window_title", Ansi(e.window_title)},
-                    {"program_name", Ansi(e.program_name)}, {"action", e.action}, {"flags", e.flags}});
+                    {"program_name", Ansi(e.program_name)}, {"action", e.action}, {"flags", e.flags},
+                    {"action_name", Named(CloseActionNames(), e.action)},
+                    {"at_install", (e.flags & kCloseAtInstall) != 0},
+                    {"at_uninstall", (e.flags & kCloseAtUninstall) != 0}});
   }
   j["CloseList"] = list;
   j["LanguageCount"] = s.LanguageNames.size();
@@ -245,6 +317,7 @@ bool InspectInstaller(std::span<const uint8_t> image, std::string& json, std::st
   code = ReadSettings(script_reader, settings, read_options);
   if (code != 0) return Corrupt(error, code, "settings script");
   out["settings"] = SettingsJson(settings);
+  out["project"] = ProjectJson(settings, header.ArchiveFlags);
 
   Json checks;
   const uint32_t engine_sum = EngineChecksum(image.data(), section.raw_pointer, section.pe_offset);
@@ -286,6 +359,7 @@ bool InspectInstaller(std::span<const uint8_t> image, std::string& json, std::st
     f["Destination"] = Ansi(rec.Destination);
     f["WorkingFolder"] = Ansi(rec.WorkingFolder);
     if (rec.Kind == kKindMsiPackage) f["MsiUiLevel"] = rec.MsiUiLevel;
+    AddNamedFileFields(rec, f);
     f["size"] = content.size();
     f["checksum"] = Hex32(Sum32(content.data(), static_cast<long long>(content.size())));
     files.push_back(f);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,7 +16,13 @@
 #include "portable/pe_image.h"
 #include "portable/settings_codec.h"
 #include "portable/sum32.h"
+#include "named_values.h"
+#include "portable/conditional_deletion.h"
+#include "portable/overwrite_rules.h"
+#include "portable/text.h"
+#include "portable/uninstall_data.h"
 #include "project.h"
+#include "version_resource.h"
 
 namespace ks::builder {
 namespace {
@@ -60,7 +67,7 @@ TEST_F(ProjectDir, ErrorsNameFileLineAndColumn) {
       {"[product]\nname = \"A\"\nbitness = \"16\"\n", 3, 11, "bitness"},
       {"[product]\nname = \"A\"\n[[files]]\nsource = \"missing.txt\"\n", 4, 10, "does not exist"},
       {"[product]\nname = \"A\"\n[[files]]\nsource = \"app\"\nkind = \"font\"\n", 5, 8, "kind"},
-      {"[product]\nname = \"A\"\n[[files]]\nsource = \"app\"\ndest = \"../up\"\n", 5, 8, "subfolder"},
+      {"[product]\nname = \"A\"\n[[files]]\nsource = \"app\"\ndest = \"../up\"\n", 5, 8, "\"..\""},
       {"[product]\nname = \"A\"\n[archive]\nkey = \"12\"\n[options]\nblowfish = true\n", 4, 7, "16 hex"},
       {"[product]\nname = \"A\"\n[[languages]]\nname = \"English\"\n[languages.messages]\n\"x\" = \"y\"\n", 6, 7,
        "not a number"},
@@ -264,6 +271,425 @@ TEST_F(ProjectDir, BuildAndInspectRoundTrip) {
     EXPECT_FALSE(InspectInstaller(damaged, json, error));
     EXPECT_NE(error.find("error code 55"), std::string::npos) << error;
   }
+}
+
+// Errors of the keys that describe what the engine installs, each at the
+// place the author has to change.
+TEST_F(ProjectDir, InstallKeysReportBadValuesWhereTheyStand) {
+  const std::string head = "[product]\nname = \"A\"\n";  // lines 1-2
+  const struct {
+    std::string text;  // from line 3
+    int line, column;
+    const char* says;
+  } kCases[] = {
+      // [[files]]
+      {"[[files]]\nsource = \"app\"\nkind = \"font\"\n", 5, 8, "not installed by the engine yet"},
+      {"[[files]]\nsource = \"app\"\nkind = \"shared\"\noverwrite = \"always\"\n", 6, 13, "by_kind"},
+      {"[[files]]\nsource = \"app\"\noverwrite = \"sometimes\"\n", 5, 13, "\"unless_newer\""},
+      {"[[files]]\nsource = \"app\"\nversion = \"1.0\"\n", 5, 11, "versioned"},
+      {"[[files]]\nsource = \"app\"\nkind = \"versioned\"\nshortcut_name = \"X\"\n", 6, 17, "kind \"file\" only"},
+      {"[[files]]\nsource = \"app\"\nicon = \"x.ico\"\n", 5, 8, "needs desktop_shortcut"},
+      {"[[files]]\nsource = \"app\"\nattributes = [\"archive\", \"readonly\"]\n", 5, 26, "read_only"},
+      {"[[files]]\nsource = \"app\"\nattributes = []\nkeep_attributes = true\n", 5, 14, "exclude"},
+      {"[[files]]\nsource = \"app\"\ndest = \"sub/%ProductName%/\"\n", 5, 8, "start of dest"},
+      {"[[files]]\nsource = \"app\"\ndest = \"a:b/\"\n", 5, 8, "not a valid"},
+      {"[[files]]\nsource = \"app\"\ninto_uninstall_folder = true\ndest = \"%InstallDir%\\\\x\\\\\"\n", 6, 8,
+       "uninstall-data folder"},
+      {"[[files]]\nsource = \"single.dat\"\n[[files]]\nsource = \"app\"\n[[files]]\nsource = \"single.dat\"\n"
+       "dest = \"%InstallDir%\\\\\"\n",
+       7, 1, "same file %InstallDir%\\single.dat"},
+      // [product]
+      {"install_dir = \"HKCR\\\\Software\\\\A\\\\Path\"\n", 3, 15, "HKLM or HKCU"},
+      {"install_dir = \"HKLM\\\\Path\"\n", 3, 15, "key and a value name"},
+      {"install_dir = \"<master>\"\n", 3, 15, "[required_product]"},
+      {"install_dir_registry_value = \"Software\\\\A\\\\Dir\"\n", 3, 30, "registry root"},
+      {"uninstall_subdir = \"../up\"\n", 3, 20, "subfolder"},
+      {"shared_folder_base = \"home\"\n", 3, 22, "\"common64\""},
+      {"excluded_systems = [\"xp\", \"windows12\"]\n", 3, 27, "\"server2016\""},
+      {"excluded_systems = \"xp\"\n", 3, 20, "list of names"},
+      {"min_status_time = 10000\n", 3, 19, "from 0 to 9999"},
+      {"extra_space = -1\n", 3, 15, "from 0"},
+      {"must_uninstall_below = \"2.0\"\n", 3, 24, "must_uninstall_first = true"},
+      {"confirm_upgrade_below = \"2.0\"\n", 3, 25, "confirm_upgrade = true"},
+      {"no_downgrade_below = \"" + std::string(256, '1') + "\"\n", 3, 22, "255"},
+      // [[delete]]
+      {"[[delete]]\npath = \"x\"\ncompare = \"date_equal\"\n", 5, 11, "needs a value"},
+      {"[[delete]]\npath = \"x\"\ncompare = \"date_equal\"\nvalue = \"yesterday\"\n", 6, 9, "local date"},
+      {"[[delete]]\npath = \"x\"\ncompare = \"date_equal\"\nvalue = 2024-03-05T10:00:00Z\n", 6, 9, "local date"},
+      {"[[delete]]\npath = \"x\"\nvalue = \"1\"\n", 5, 9, "takes no value"},
+      {"[[delete]]\npath = \"x\"\ncompare = \"size_at_least\"\nvalue = -3\n", 6, 9, "size in bytes"},
+      {"[[delete]]\npath = \"x\"\ncompare = \"size_at_most\"\nvalue = \"12kb\"\n", 6, 9, "size in bytes"},
+      {"[[delete]]\npath = \"x\"\nrestart = \"later\"\n", 5, 11, "\"on_failure\""},
+      {"[[delete]]\npath = \"x\"\nat_install = false\n", 3, 1, "at_install, at_uninstall or both"},
+      {"[[delete]]\ncompare = \"always\"\n", 3, 1, "'path'"},
+      {"[[delete]]\npath = \"~~THE END~~\"\n", 4, 8, "end marker"},
+      // [[close]]
+      {"[[close]]\nprogram_name = \"Editor\"\n", 3, 1, "window_class or window_title"},
+      {"[[close]]\nwindow_class = \"Edit\"\naction = \"ask\"\n", 5, 10, "program_name"},
+      {"[[close]]\nwindow_class = \"Edit\"\naction = \"kill\"\n", 5, 10, "\"terminate\""},
+      {"[[close]]\nwindow_class = \"~~THE~END~~\"\n", 4, 16, "end marker"},
+      {"[[close]]\nwindow_title = \"Edit\"\nat_install = false\n", 3, 1, "at_install, at_uninstall or both"},
+      // other tables
+      {"[required_product]\nkey = \"B\"\nminimum = \"1\"\n", 5, 1, "unknown key 'minimum'"},
+      {"[batches]\npre_install = \"echo \xE2\x98\x83\"\n", 4, 15, "code page 1252"},
+      {"[delete]\npath = \"x\"\n", 3, 1, "array of tables"},
+  };
+  for (const auto& c : kCases) {
+    std::string text = head + c.text;
+    SCOPED_TRACE(text);
+    Project p;
+    ProjectError e;
+    ASSERT_FALSE(Parse(text, p, e));
+    EXPECT_EQ(e.line, c.line);
+    EXPECT_EQ(e.column, c.column);
+    EXPECT_NE(e.message.find(c.says), std::string::npos) << e.message;
+  }
+}
+
+TEST_F(ProjectDir, ListsStopAfterAThousandEntries) {
+  for (const char* list : {"delete", "close"}) {
+    SCOPED_TRACE(list);
+    std::string entry = std::string("[[") + list + "]]\n" + (list == std::string("delete") ? "path" : "window_class") +
+                        " = \"x\"\n";
+    std::string text = "[product]\nname = \"A\"\n";
+    for (int i = 0; i < 1000; ++i) text += entry;
+    Project p;
+    ProjectError e;
+    ASSERT_TRUE(Parse(text, p, e)) << e.Text();
+    EXPECT_EQ(p.settings.DeleteList.size() + p.settings.CloseList.size(), 1000u);
+    text += entry;  // the 1001st, on line 2003
+    ASSERT_FALSE(Parse(text, p, e));
+    EXPECT_EQ(e.line, 2003);
+    EXPECT_NE(e.message.find("at most 1000"), std::string::npos) << e.message;
+  }
+}
+
+// Each name lands on the number the engine reads (values as the engine's
+// tables define them, written out here on purpose).
+TEST_F(ProjectDir, NamedValuesMapToTheEngineNumbers) {
+  auto parse = [&](const std::string& text) {
+    Project p;
+    ProjectError e;
+    EXPECT_TRUE(Parse("[product]\nname = \"A\"\n" + text, p, e)) << e.Text() << "\n" << text;
+    return p;
+  };
+  const std::pair<const char*, uint32_t> kSystems[] = {
+      {"other", 0x1},   {"win32s", 0x2},      {"95", 0x4},     {"98", 0x8},          {"me", 0x10},
+      {"nt3", 0x20},    {"nt4", 0x40},        {"2000", 0x80},  {"xp", 0x100},        {"server2003", 0x200},
+      {"vista", 0x400}, {"server2008", 0x800}, {"7", 0x1000},   {"8", 0x2000},        {"server2012", 0x4000},
+      {"10", 0x8000},   {"server2016", 0x10000}};
+  for (const auto& [name, bit] : kSystems)
+    EXPECT_EQ(parse("excluded_systems = [\"" + std::string(name) + "\"]\n").settings.ExcludedSystems, bit) << name;
+  EXPECT_EQ(parse("excluded_systems = [\"7\", \"8\", \"7\"]\n").settings.ExcludedSystems, 0x3000u);
+
+  const std::pair<const char*, int> kBases[] = {{"default", 0}, {"app_data", 1}, {"common32", 2}, {"common64", 3}};
+  for (const auto& [name, value] : kBases)
+    EXPECT_EQ(parse("shared_folder_base = \"" + std::string(name) + "\"\n").settings.SharedFolderBase, value) << name;
+
+  const std::pair<const char*, int> kActions[] = {{"close", 0}, {"quit", 1}, {"ask", 2}, {"terminate", 3}};
+  for (const auto& [name, value] : kActions) {
+    Project p = parse("[[close]]\nwindow_class = \"C\"\nprogram_name = \"P\"\naction = \"" + std::string(name) + "\"\n");
+    ASSERT_EQ(p.settings.CloseList.size(), 1u);
+    EXPECT_EQ(p.settings.CloseList[0].action, value) << name;
+    EXPECT_EQ(p.settings.CloseList[0].flags, kCloseAtInstall);
+  }
+  Project both = parse("[[close]]\nwindow_title = \"T\"\nat_install = false\nat_uninstall = true\n");
+  EXPECT_EQ(both.settings.CloseList.at(0).flags, kCloseAtUninstall);
+
+  const struct {
+    const char* keys;
+    uint8_t kind;
+    const char* value;
+    uint8_t flags;
+  } kDeletes[] = {
+      {"", 0, "", 0x4},
+      {"compare = \"date_equal\"\nvalue = 2024-03-05\n", 1, "2024-03-05", 0x4},
+      {"compare = \"date_on_or_after\"\nvalue = 2024-03-05T14:30:15\n", 2, "2024-03-05 14:30:15", 0x4},
+      {"compare = \"date_on_or_before\"\nvalue = \"5-Mar-2024\"\n", 3, "5-Mar-2024", 0x4},
+      {"compare = \"size_equal\"\nvalue = 0\n", 4, "0", 0x4},
+      {"compare = \"size_at_least\"\nvalue = 4096\n", 5, "4096", 0x4},
+      {"compare = \"size_at_most\"\nvalue = \"12\"\n", 6, "12", 0x4},
+      {"restart = \"always\"\n", 0, "", 0x5},
+      {"restart = \"on_failure\"\nat_uninstall = true\n", 0, "", 0xE},
+      {"at_install = false\nat_uninstall = true\n", 0, "", 0x8},
+  };
+  for (const auto& d : kDeletes) {
+    Project p = parse("[[delete]]\npath = \"%InstallDir%\\\\old\\\\*.tmp\"\n" + std::string(d.keys));
+    ASSERT_EQ(p.settings.DeleteList.size(), 1u) << d.keys;
+    const DeleteEntry& e = p.settings.DeleteList[0];
+    EXPECT_EQ(e.path, "%InstallDir%\\old\\*.tmp");
+    EXPECT_EQ(e.flag1, d.kind) << d.keys;
+    EXPECT_EQ(e.text, d.value) << d.keys;
+    EXPECT_EQ(e.flag2, d.flags) << d.keys;
+    // Whatever the builder stores as a date, the engine's reader takes.
+    if (d.kind >= 1 && d.kind <= 3) EXPECT_TRUE(ParseDeletionDate(e.text)) << e.text;
+  }
+
+  const struct {
+    const char* keys;
+    uint32_t kind, flags, attributes;
+  } kFiles[] = {
+      {"", kKindFile, 0, 0x20},
+      {"kind = \"shared\"\n", kKindShared, 0, 0x20},
+      {"kind = \"versioned\"\nversion = \"1.2\"\n", kKindVersioned, 0, 0x20},
+      {"overwrite = \"always\"\n", kKindFile, 0, 0x20},
+      {"kind = \"versioned\"\noverwrite = \"by_kind\"\n", kKindVersioned, 0, 0x20},
+      {"overwrite = \"never\"\n", kKindFile, 4, 0x20},
+      {"kind = \"shared\"\noverwrite = \"if_exists\"\n", kKindShared, 8, 0x20},
+      {"overwrite = \"if_missing\"\n", kKindFile, 12, 0x20},
+      {"overwrite = \"unless_newer\"\npermanent = true\n", kKindFile, 16 | 0x20, 0x20},
+      {"into_uninstall_folder = true\n", kKindFile, 0x40, 0x20},
+      {"desktop_shortcut = true\nstart_menu_shortcut = true\nicon = \"i.ico\"\n", kKindFile, 0x3, 0x20},
+      {"attributes = [\"read_only\", \"hidden\", \"system\", \"archive\"]\n", kKindFile, 0, 0x27},
+      {"attributes = []\n", kKindFile, 0, 0},
+      {"keep_attributes = true\n", kKindFile, 0, kKeepAttributes},
+  };
+  for (const auto& f : kFiles) {
+    Project p = parse("[[files]]\nsource = \"single.dat\"\n" + std::string(f.keys));
+    ASSERT_EQ(p.files.size(), 1u) << f.keys;
+    EXPECT_EQ(p.files[0].record.Kind, f.kind) << f.keys;
+    EXPECT_EQ(p.files[0].record.FileFlags, f.flags) << f.keys;
+    EXPECT_EQ(p.files[0].record.Attributes, f.attributes) << f.keys;
+  }
+  EXPECT_EQ(parse("[[files]]\nsource = \"single.dat\"\nkind = \"versioned\"\nversion = \"1.2\"\n").files[0].record.Title,
+            "1.2");
+
+  Project product = parse(
+      "install_dir = \"hkey_local_machine\\\\Software\\\\A\\\\Path\"\n"
+      "install_dir_registry_value = \"HKCU\\\\Software\\\\A\\\\Dir\"\n"
+      "shared_folder = \"Common A\"\nshared_folder_on_removable = \"shared\"\n"
+      "must_uninstall_below = \"1.5\"\nconfirm_upgrade_below = \"1.8\"\nno_downgrade_below = \"1.2\"\n"
+      "min_status_time = 9999\nextra_space = 5000000000\n"
+      "[options]\nmust_uninstall_first = true\nconfirm_upgrade = true\nremove_install_dir_value = true\n"
+      "[required_product]\nkey = \"Base\"\nname = \"Base Product\"\nversion = \"3.0\"\n"
+      "[batches]\npre_install = \"\"\"\necho one\necho two\n\"\"\"\nexit = \"echo bye\"\n");
+  const Settings& s = product.settings;
+  EXPECT_EQ(s.DefaultInstallDir, u"HKLM\\Software\\A\\Path");
+  EXPECT_EQ(s.InstallDirRegistryValue, "\\HKCU\\Software\\A\\Dir");
+  EXPECT_EQ(s.SharedPath, u"Common A");
+  EXPECT_EQ(s.SharedPathOnRemovable, u"shared");
+  EXPECT_EQ(s.MustUninstallBelow, "1.5");
+  EXPECT_EQ(s.ConfirmUpgradeBelow, "1.8");
+  EXPECT_EQ(s.NoDowngradeBelow, "1.2");
+  EXPECT_EQ(s.MinStatusTime, 9999);
+  EXPECT_EQ(s.ExtraSpace, 5000000000u);
+  EXPECT_EQ(s.OptionFlags & (kOptMustUninstall | kOptRequiredProduct), kOptMustUninstall | kOptRequiredProduct);
+  EXPECT_TRUE(s.OptionFlags2 & kOpt2ConfirmUpgrade);
+  EXPECT_TRUE(product.archive_flags & kArcRecordInstallDirValue);
+  EXPECT_EQ(s.RequiredProductKey, u"Base");
+  EXPECT_EQ(s.RequiredProductName, "Base Product");
+  EXPECT_EQ(s.RequiredProductVersion, "3.0");
+  EXPECT_EQ(s.PreInstallBatch, "echo one\r\necho two\r\n");
+  EXPECT_EQ(s.ExitBatch, "echo bye");
+  EXPECT_EQ(parse("install_dir = \"<master>\"\n[required_product]\n").settings.DefaultInstallDir, u"<master>");
+  EXPECT_EQ(parse("").settings.OptionFlags & kOptRequiredProduct, 0u);
+}
+
+// `dest` as the engine resolves the records the builder made from it.
+TEST_F(ProjectDir, DestResolvesWhereTheEngineWritesTheFile) {
+  const DestinationFolders folders{u"C:\\P", u"C:\\S", u"C:\\P\\un", u"C:\\W\\Fonts", u"C:\\W\\sys"};
+  auto expand = [](std::u16string text) {
+    for (auto [name, value] : {std::pair{u"%InstallDir%", u"C:\\P"}, std::pair{u"%SharedDir%", u"C:\\S"}}) {
+      for (size_t at; (at = text.find(name)) != std::u16string::npos;) text.replace(at, std::u16string_view(name).size(), value);
+    }
+    return text;
+  };
+  const struct {
+    const char* source;
+    const char* keys;
+    std::vector<const char16_t*> paths;  // sorted by source name
+  } kCases[] = {
+      {"single.dat", "", {u"C:\\P\\single.dat"}},
+      {"single.dat", "dest = \"bin/\"", {u"C:\\P\\bin\\single.dat"}},
+      {"single.dat", "dest = \"renamed.dat\"", {u"C:\\P\\renamed.dat"}},
+      {"single.dat", "dest = \"bin\\\\renamed.dat\"", {u"C:\\P\\bin\\renamed.dat"}},
+      {"single.dat", "dest = \"%InstallDir%\"", {u"C:\\P\\single.dat"}},
+      {"single.dat", "dest = \"%InstallDir%\\\\bin\\\\\"", {u"C:\\P\\bin\\single.dat"}},
+      {"single.dat", "dest = \"%SharedDir%\\\\x\"", {u"C:\\S\\x"}},
+      {"single.dat", "dest = \"D:/Tools/\"", {u"D:\\Tools\\single.dat"}},
+      {"single.dat", "kind = \"shared\"\ndest = \"sub/y.dat\"", {u"C:\\S\\sub\\y.dat"}},
+      {"single.dat", "into_uninstall_folder = true\ndest = \"data/\"", {u"C:\\P\\un\\data\\single.dat"}},
+      {"single.dat", "into_uninstall_folder = true\ndest = \"x.dat\"", {u"C:\\P\\un\\x.dat"}},
+      {"app", "", {u"C:\\P\\bin\\tool.cmd", u"C:\\P\\readme.txt"}},
+      {"app", "dest = \"sub\"", {u"C:\\P\\sub\\bin\\tool.cmd", u"C:\\P\\sub\\readme.txt"}},
+      {"app", "dest = \"%InstallDir%\\\\data\"", {u"C:\\P\\data\\bin\\tool.cmd", u"C:\\P\\data\\readme.txt"}},
+      {"app", "kind = \"shared\"\ndest = \"%SharedDir%\\\\x\\\\\"", {u"C:\\S\\x\\bin\\tool.cmd", u"C:\\S\\x\\readme.txt"}},
+  };
+  for (const auto& c : kCases) {
+    std::string text = std::string("[product]\nname = \"A\"\n[[files]]\nsource = \"") + c.source + "\"\n" + c.keys + "\n";
+    SCOPED_TRACE(text);
+    Project p;
+    ProjectError e;
+    ASSERT_TRUE(Parse(text, p, e)) << e.Text();
+    ASSERT_EQ(p.files.size(), c.paths.size());
+    for (size_t i = 0; i < p.files.size(); ++i) {
+      const FileRecord& r = p.files[i].record;
+      DestinationRequest request{r.Kind, r.FileFlags, Cp1252ToUtf16(r.FileName), Cp1252ToUtf16(r.Destination)};
+      ResolvedDestination where = ResolveDestination(request, folders, expand);
+      EXPECT_EQ(where.error, 0);
+      EXPECT_EQ(Utf16ToUtf8(where.path), Utf16ToUtf8(c.paths[i])) << r.FileName << " / " << r.Destination;
+    }
+  }
+}
+
+// A PE image with one section holding a version resource of `ms`.`ls`.
+Bytes MakeVersionedImage(uint32_t ms, uint32_t ls) {
+  constexpr uint32_t kPe = 0x80, kRaw = 0x400, kVa = 0x1000;
+  Bytes exe(kRaw + 0x200, 0);
+  exe[0] = 'M';
+  exe[1] = 'Z';
+  StoreU32(exe.data() + 60, kPe);
+  std::memcpy(exe.data() + kPe, "PE\0\0", 4);
+  StoreU16(exe.data() + kPe + 6, 1);
+  StoreU16(exe.data() + kPe + 20, 0xE0);
+  StoreU16(exe.data() + kPe + 24, 0x10B);
+  StoreU32(exe.data() + kPe + 24 + 96 + 16, kVa);  // resource directory
+  StoreU32(exe.data() + kPe + 24 + 96 + 20, 0x200);
+  uint8_t* sh = exe.data() + kPe + 24 + 0xE0;
+  std::memcpy(sh, ".rsrc", 5);
+  StoreU32(sh + 8, 0x200);
+  StoreU32(sh + 12, kVa);
+  StoreU32(sh + 16, 0x200);
+  StoreU32(sh + 20, kRaw);
+  uint8_t* r = exe.data() + kRaw;
+  // type 16 -> name 1 -> language 0x409 -> data entry
+  StoreU16(r + 14, 1), StoreU32(r + 16, 16), StoreU32(r + 20, 0x80000000 | 0x18);
+  StoreU16(r + 0x18 + 14, 1), StoreU32(r + 0x18 + 16, 1), StoreU32(r + 0x18 + 20, 0x80000000 | 0x30);
+  StoreU16(r + 0x30 + 14, 1), StoreU32(r + 0x30 + 16, 0x409), StoreU32(r + 0x30 + 20, 0x48);
+  StoreU32(r + 0x48, kVa + 0x60), StoreU32(r + 0x48 + 4, 92);
+  uint8_t* v = r + 0x60;
+  StoreU16(v, 92), StoreU16(v + 2, 52);
+  const char* key = "VS_VERSION_INFO";
+  for (size_t i = 0; key[i]; ++i) v[6 + 2 * i] = static_cast<uint8_t>(key[i]);
+  StoreU32(v + 40, 0xFEEF04BD), StoreU32(v + 44, 0x10000), StoreU32(v + 48, ms), StoreU32(v + 52, ls);
+  return exe;
+}
+
+TEST_F(ProjectDir, VersionedFilesTakeTheVersionOfTheirResource) {
+  Bytes image = MakeVersionedImage(0x00020003, 0x00040005);
+  EXPECT_EQ(FixedFileVersion(image), "2.3.4.5");
+  EXPECT_EQ(FixedFileVersion(Bytes(image.begin(), image.begin() + 0x480)), "");  // cut inside the resources
+  EXPECT_EQ(FixedFileVersion(MakeEngine()), "");                                 // no resource directory
+  Bytes text(200, 'x');
+  EXPECT_EQ(FixedFileVersion(text), "");
+
+  Write("tool.dll", std::string(image.begin(), image.end()));
+  const char* kProject = "[product]\nname = \"A\"\n[[files]]\nsource = \"tool.dll\"\nkind = \"versioned\"\n";
+  Project p;
+  ProjectError e;
+  ASSERT_TRUE(Parse(kProject, p, e)) << e.Text();
+  EXPECT_EQ(p.files.at(0).record.Title, "2.3.4.5");
+  ASSERT_TRUE(Parse(std::string(kProject) + "version = \"9.0\"\n", p, e)) << e.Text();
+  EXPECT_EQ(p.files.at(0).record.Title, "9.0");  // what the author writes wins
+  ASSERT_TRUE(Parse("[product]\nname = \"A\"\n[[files]]\nsource = \"single.dat\"\nkind = \"versioned\"\n", p, e));
+  EXPECT_EQ(p.files.at(0).record.Title, "");  // no resource: the engine compares dates only
+}
+
+TEST_F(ProjectDir, InspectShowsTheInstallKeysByName) {
+  const char* text = R"(
+[product]
+name = "Demo"
+install_dir = "HKLM\\Software\\Demo\\Path"
+shared_folder_base = "app_data"
+excluded_systems = ["xp", "vista", "10"]
+min_status_time = 250
+extra_space = 4096
+must_uninstall_below = "1.5"
+bitness = "32"
+[options]
+must_uninstall_first = true
+[required_product]
+key = "Base"
+version = "1.0"
+[batches]
+post_install = "echo done"
+[[delete]]
+path = "old\\*.tmp"
+compare = "date_on_or_before"
+value = 2024-03-05T14:30:00
+restart = "on_failure"
+at_uninstall = true
+[[close]]
+window_class = "Notepad"
+program_name = "Notepad"
+action = "ask"
+at_install = false
+at_uninstall = true
+[[files]]
+source = "app"
+dest = "%InstallDir%\\data\\"
+[[files]]
+source = "single.dat"
+kind = "shared"
+dest = "%SharedDir%\\y.dat"
+permanent = true
+[[files]]
+source = "single.dat"
+kind = "versioned"
+version = "1.2.3.4"
+into_uninstall_folder = true
+overwrite = "unless_newer"
+attributes = ["read_only", "hidden"]
+)";
+  Project p;
+  ProjectError e;
+  ASSERT_TRUE(Parse(text, p, e)) << e.Text();
+  Bytes installer;
+  std::string error, json;
+  ASSERT_TRUE(BuildInstaller(p, MakeEngine(), installer, error)) << error;
+  ASSERT_TRUE(InspectInstaller(installer, json, error)) << error;
+  auto j = nlohmann::json::parse(json);
+
+  const auto& s = j["settings"];
+  EXPECT_EQ(s["DefaultInstallDir"], "HKLM\\Software\\Demo\\Path");
+  EXPECT_EQ(s["MinStatusTime"], 250);
+  EXPECT_EQ(s["ExtraSpace"], 4096);
+  EXPECT_EQ(s["MustUninstallBelow"], "1.5");
+  EXPECT_EQ(s["RequiredProductKey"], "Base");
+  EXPECT_EQ(s["RequiredProductVersion"], "1.0");
+  EXPECT_EQ(s["PostInstallBatch"], "echo done");
+  EXPECT_EQ(s["ExcludedSystems"], "0x00008500");
+  ASSERT_EQ(s["DeleteList"].size(), 1u);
+  EXPECT_EQ(s["DeleteList"][0]["path"], "old\\*.tmp");
+  EXPECT_EQ(s["DeleteList"][0]["text"], "2024-03-05 14:30:00");
+  EXPECT_EQ(s["DeleteList"][0]["compare"], "date_on_or_before");
+  EXPECT_EQ(s["DeleteList"][0]["restart"], "on_failure");
+  EXPECT_EQ(s["DeleteList"][0]["at_install"], true);
+  EXPECT_EQ(s["DeleteList"][0]["at_uninstall"], true);
+  ASSERT_EQ(s["CloseList"].size(), 1u);
+  EXPECT_EQ(s["CloseList"][0]["action_name"], "ask");
+  EXPECT_EQ(s["CloseList"][0]["at_install"], false);
+  EXPECT_EQ(s["CloseList"][0]["at_uninstall"], true);
+
+  const auto& named = j["project"];
+  EXPECT_EQ(named["excluded_systems"], nlohmann::json::array({"xp", "vista", "10"}));
+  EXPECT_EQ(named["shared_folder_base"], "app_data");
+  EXPECT_EQ(named["bitness"], "32");
+  EXPECT_EQ(named["install_dir_source"], "registry");
+  EXPECT_EQ(named["required_product"]["key"], "Base");
+  EXPECT_FALSE(named.contains("unnamed_bits")) << named.dump();
+  const auto& options = named["options"];
+  EXPECT_NE(std::find(options.begin(), options.end(), "must_uninstall_first"), options.end());
+  EXPECT_NE(std::find(options.begin(), options.end(), "uninstaller"), options.end());
+
+  const auto& files = j["files"];
+  ASSERT_EQ(files.size(), 4u);
+  EXPECT_EQ(files[0]["FileName"], "bin\\tool.cmd");
+  EXPECT_EQ(files[0]["Destination"], "%InstallDir%\\data\\bin\\");
+  EXPECT_EQ(files[0]["kind"], "file");
+  EXPECT_EQ(files[0]["overwrite"], "by_kind");
+  EXPECT_EQ(files[0]["attributes"], nlohmann::json::array({"archive"}));
+  EXPECT_EQ(files[2]["FileName"], "y.dat");
+  EXPECT_EQ(files[2]["Destination"], "%SharedDir%\\y.dat");
+  EXPECT_EQ(files[2]["kind"], "shared");
+  EXPECT_EQ(files[2]["permanent"], true);
+  EXPECT_EQ(files[3]["Kind"], 9);
+  EXPECT_EQ(files[3]["FileFlags"], "0x00000050");
+  EXPECT_EQ(files[3]["kind"], "versioned");
+  EXPECT_EQ(files[3]["version"], "1.2.3.4");
+  EXPECT_EQ(files[3]["overwrite"], "unless_newer");
+  EXPECT_EQ(files[3]["into_uninstall_folder"], true);
+  EXPECT_EQ(files[3]["attributes"], nlohmann::json::array({"read_only", "hidden"}));
 }
 
 TEST(Inspect, EngineWithoutArchiveIsNotAnInstaller) {

@@ -1,0 +1,130 @@
+// The name tables of the project file.
+#include "named_values.h"
+
+#include <algorithm>
+
+#include "portable/conditional_deletion.h"
+#include "portable/payload.h"
+#include "portable/uninstall_data.h"
+
+namespace ks::builder {
+
+namespace {
+
+// The engine installs kinds 0, 1 and 9 so far; the others need the
+// registration steps that come later.
+constexpr NamedValue kFileKinds[] = {
+    {"file", kKindFile},
+    {"shared", kKindShared},
+    {"font", kKindFont, false},
+    {"startup", kKindStartup, false},
+    {"system", kKindSystem, false},
+    {"com_server", kKindComServer, false},
+    {"type_library", kKindTypeLibrary, false},
+    {"versioned", kKindVersioned},
+    {"driver_inf", kKindDriverInf, false},
+    {"msi_package", kKindMsiPackage, false},
+    {"applet", kKindApplet, false},
+};
+
+// Mode 0 follows the kind's rule; for ordinary files that rule is "always
+// write", so "always" is its second name (accepted for kind "file" only).
+constexpr NamedValue kOverwrite[] = {
+    {"by_kind", 0},
+    {"always", 0},
+    {"never", kFileOverwriteNever},
+    {"if_exists", kFileOverwriteIfExists},
+    {"if_missing", kFileOverwriteIfMissing},
+    {"unless_newer", kFileOverwriteUnlessNewer},
+};
+
+constexpr NamedValue kAttributes[] = {
+    {"read_only", 0x01},  // FILE_ATTRIBUTE_READONLY
+    {"hidden", 0x02},     // FILE_ATTRIBUTE_HIDDEN
+    {"system", 0x04},     // FILE_ATTRIBUTE_SYSTEM
+    {"archive", 0x20},    // FILE_ATTRIBUTE_ARCHIVE
+};
+
+constexpr NamedValue kSharedFolderBases[] = {
+    {"default", 0},  // 64-bit Common Files for a 64-bit product, else the system's
+    {"app_data", 1},
+    {"common32", 2},
+    {"common64", 3},
+};
+
+constexpr NamedValue kWindowsVersions[] = {
+    {"other", 0x1},       {"win32s", 0x2},      {"95", 0x4},          {"98", 0x8},
+    {"me", 0x10},         {"nt3", 0x20},        {"nt4", 0x40},        {"2000", 0x80},
+    {"xp", 0x100},        {"server2003", 0x200}, {"vista", 0x400},     {"server2008", 0x800},
+    {"7", 0x1000},        {"8", 0x2000},        {"server2012", 0x4000}, {"10", 0x8000},
+    {"server2016", 0x10000},
+};
+
+constexpr NamedValue kBitness[] = {{"any", 0}, {"64", 1}, {"32", 2}};
+
+constexpr NamedValue kDeleteCompare[] = {
+    {"always", kCompareAlways},
+    {"date_equal", kCompareDateEqual},
+    {"date_on_or_after", kCompareDateOnOrAfter},
+    {"date_on_or_before", kCompareDateOnOrBefore},
+    {"size_equal", kCompareSizeEqual},
+    {"size_at_least", kCompareSizeAtLeast},
+    {"size_at_most", kCompareSizeAtMost},
+};
+
+constexpr NamedValue kDeleteRestart[] = {
+    {"never", 0},
+    {"always", kConditionalAtRestart},
+    {"on_failure", kConditionalRestartOnFailure},
+};
+
+constexpr NamedValue kCloseActions[] = {{"close", 0}, {"quit", 1}, {"ask", 2}, {"terminate", 3}};
+
+}  // namespace
+
+std::span<const NamedValue> FileKindNames() { return kFileKinds; }
+std::span<const NamedValue> OverwriteNames() { return kOverwrite; }
+std::span<const NamedValue> AttributeNames() { return kAttributes; }
+std::span<const NamedValue> SharedFolderBaseNames() { return kSharedFolderBases; }
+std::span<const NamedValue> WindowsVersionNames() { return kWindowsVersions; }
+std::span<const NamedValue> BitnessNames() { return kBitness; }
+std::span<const NamedValue> DeleteCompareNames() { return kDeleteCompare; }
+std::span<const NamedValue> DeleteRestartNames() { return kDeleteRestart; }
+std::span<const NamedValue> CloseActionNames() { return kCloseActions; }
+
+const NamedValue* FindByName(std::span<const NamedValue> table, std::string_view name) {
+  auto it = std::find_if(table.begin(), table.end(), [&](const NamedValue& v) { return v.name == name; });
+  return it == table.end() ? nullptr : &*it;
+}
+
+std::string_view NameOf(std::span<const NamedValue> table, uint32_t value) {
+  auto it = std::find_if(table.begin(), table.end(), [&](const NamedValue& v) { return v.value == value; });
+  return it == table.end() ? std::string_view() : it->name;
+}
+
+std::string NameList(std::span<const NamedValue> table) {
+  std::string out;
+  for (const NamedValue& v : table) {
+    if (!v.supported) continue;
+    if (!out.empty()) out += ", ";
+    out += '"';
+    out += v.name;
+    out += '"';
+  }
+  return out;
+}
+
+std::vector<std::string_view> NamesOfBits(std::span<const NamedValue> table, uint32_t bits,
+                                          uint32_t& unnamed) {
+  std::vector<std::string_view> names;
+  unnamed = bits;
+  for (const NamedValue& v : table) {
+    if (v.value && (bits & v.value) == v.value) {
+      names.push_back(v.name);
+      unnamed &= ~v.value;
+    }
+  }
+  return names;
+}
+
+}  // namespace ks::builder
