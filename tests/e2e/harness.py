@@ -3,8 +3,8 @@ build and inspect installers, convert paths.
 
 The Wine session is wine_env.CURRENT when run_tests.py drives the run; a test
 module started on its own (`python3 tests/e2e/test_startup.py`) calls main(),
-which opens a session of its own in out/wine-probe (kept between runs when
-KS_KEEP_PREFIX=1 to save the 20 s of wineboot).
+which opens a session of its own in out/wine-probe (out/wine-$KS_WINE_NAME when
+set; kept between runs when KS_KEEP_PREFIX=1 to save the 20 s of wineboot).
 
 Binaries are looked up in the folders of $KS_BIN (os.pathsep-separated), then
 out/bin, then the integrator's build folders."""
@@ -164,7 +164,7 @@ def build_installer(project, files=None, out_path=None):
                 f.write(data if isinstance(data, bytes) else data.encode("utf-8"))
     if out_path is None:
         out_path = os.path.join(work_dir("setup"), "setup.exe")
-    keldwick("build", project_path, "-o", out_path)
+    keldwick("build", project_path, "-o", out_path, "--engine", find_binary("keldwick-engine.exe"))
     return out_path
 
 
@@ -196,7 +196,8 @@ def main():
     """Runs the calling test module with a Wine session of its own."""
     keep = os.environ.get("KS_KEEP_PREFIX") == "1"
     cls = _KeptEnv if keep else wine_env.WineEnv
-    with cls(name="probe") as e:
+    # KS_WINE_NAME gives a helper its own session folder (out/wine-NAME).
+    with cls(name=os.environ.get("KS_WINE_NAME", "probe")) as e:
         wine_env.CURRENT = e
         prog = unittest.main(module="__main__", exit=False, verbosity=2)
     sys.exit(0 if prog.result.wasSuccessful() else 1)

@@ -6,6 +6,8 @@ Tests use it to damage one thing at a time:
   img.patch("ScriptSize", 0)              # one header field in place, nothing else moves
   img.set_script(new_plain_script)        # re-pack: sizes, ArchiveEnd and section follow
   img.archive.version = "33.9"; img.rebuild()
+  records = img.payload_records()         # FileRecord objects, fields by name
+  img.set_payload(b"".join(chunk(r.encode()) for r in records))  # new chunks, PayloadChecksum follows
   img.save(out_path)
 
 rebuild() writes the whole .setup section again from the parsed fields and
@@ -18,6 +20,7 @@ ARCHIVE_MAGIC = 0xA4F23DE5
 SUM32_SEED = 0x79E2BC9D
 ARC_BLOWFISH = 0x1000
 OPT2_ENGINE_CHECKSUM = 0x1
+OPT_ZLIB_PAYLOAD = 0x20
 PE_CHECKSUM_START = 92
 
 U32_FIELDS = ("ArchiveFlags", "ScriptSize", "ScriptKey", "EngineChecksum", "ArchiveEnd",
@@ -225,6 +228,28 @@ class SetupImage:
         self.archive.script_block = bytes(block)
         self.rebuild()
 
+    # --- the payload area ------------------------------------------------
+
+    def payload_compressed(self):
+        """Chunks are zlib streams when the script's OptionFlags has 0x20."""
+        if self.archive.ArchiveFlags & ARC_BLOWFISH:
+            raise NotImplementedError("Blowfish-enciphered payload")
+        return bool(struct.unpack_from("<I", self.script(), 0)[0] & OPT_ZLIB_PAYLOAD)
+
+    def payload_records(self):
+        """The payload's records as FileRecord objects, in payload order."""
+        a = self.archive
+        stream = record_stream(a.payload, self.payload_compressed())
+        return [FileRecord(r, size) for r, size in zip(split_records(stream), a.FileSizes)]
+
+    def set_payload(self, area, checksum=None):
+        """Stores `area` as the payload area with PayloadChecksum = its Sum32
+        (or `checksum`), so that damage inside it reaches the extraction."""
+        a = self.archive
+        a.payload = bytes(area)
+        a.PayloadChecksum = sum32(a.payload) if checksum is None else checksum
+        self.rebuild()
+
     # --- the whole section -----------------------------------------------
 
     def rebuild(self, **overrides):
@@ -331,3 +356,86 @@ def merge_sections(data, groups):
     struct.pack_into("<H", out, pe.pe_offset + 6, len(groups))
     PeImage(out)
     return bytes(out)
+
+
+# --- the payload area ----------------------------------------------------
+
+def read_chunks(area):
+    """The payload area as a list of (size, checksum, stored data) as found."""
+    chunks, pos = [], 0
+    while pos + 8 <= len(area):
+        size, checksum = struct.unpack_from("<iI", area, pos)
+        data = area[pos + 8:pos + 8 + max(size, 0)]
+        chunks.append((size, checksum, bytes(data)))
+        pos += 8 + max(size, 0)
+    return chunks
+
+
+def record_stream(area, compressed=True):
+    """The decoded record queue of a sound payload: every chunk inflated and joined."""
+    return b"".join(zlib.decompress(d) if compressed else d for _, _, d in read_chunks(area))
+
+
+def split_records(stream):
+    """The records of a record queue, each with its 32-bit length in front."""
+    records, pos = [], 0
+    while pos < len(stream):
+        n = struct.unpack_from("<I", stream, pos)[0]
+        records.append(bytes(stream[pos:pos + 4 + n]))
+        pos += 4 + n
+    return records
+
+
+def chunk(plain, compressed=True, size=None, checksum=None, stored=None):
+    """One chunk: size, Sum32 of the stored data, the data. `stored` replaces
+    the encoded data; `size` and `checksum` override the true values."""
+    data = stored if stored is not None else (zlib.compress(plain, 9) if compressed else plain)
+    return struct.pack("<iI", len(data) if size is None else size,
+                       sum32(data) if checksum is None else checksum) + data
+
+
+class FileRecord:
+    """One payload record, fields by name; `content` and its checksum follow."""
+
+    def __init__(self, record, size):
+        """`record` with its leading length; `size` is the file's FileSizes entry."""
+        body = record[4:]
+        pos = 0
+
+        def cstr():
+            nonlocal pos
+            end = body.index(b"\0", pos)
+            s = body[pos:end]
+            pos = end + 1
+            return s
+
+        def u32():
+            nonlocal pos
+            v = struct.unpack_from("<I", body, pos)[0]
+            pos += 4
+            return v
+
+        self.FileName = cstr()
+        self.Kind, self.FileFlags, self.Attributes = u32(), u32(), u32()
+        self.FileTime = bytes(body[pos:pos + 24])
+        pos += 24
+        self.Title = cstr()
+        self.IconFile = cstr() if self.FileFlags & 3 else b""
+        self.Arguments, self.Destination, self.WorkingFolder = cstr(), cstr(), cstr()
+        self.MsiUiLevel = u32() if self.Kind == 11 else 0
+        self.content = bytes(body[pos:pos + size])
+        self.checksum = struct.unpack_from("<I", body, pos + size)[0]
+
+    def encode(self, checksum=None):
+        """The record with its length; the content checksum is recomputed unless given."""
+        out = bytearray(self.FileName + b"\0")
+        out += struct.pack("<III", self.Kind, self.FileFlags, self.Attributes) + self.FileTime
+        out += self.Title + b"\0"
+        if self.FileFlags & 3:
+            out += self.IconFile + b"\0"
+        out += self.Arguments + b"\0" + self.Destination + b"\0" + self.WorkingFolder + b"\0"
+        if self.Kind == 11:
+            out += struct.pack("<I", self.MsiUiLevel)
+        out += self.content + struct.pack("<I", sum32(self.content) if checksum is None else checksum)
+        return struct.pack("<I", len(out)) + bytes(out)
+
