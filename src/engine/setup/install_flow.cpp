@@ -14,6 +14,7 @@
 #include "portable/settings_codec.h"
 #include "portable/text.h"
 #include "portable/text_format.h"
+#include "portable/version.h"
 #include "script/folder_variables.h"
 #include "setup/close_programs.h"
 #include "setup/corrupt.h"
@@ -185,7 +186,11 @@ void Finish() {
   finish.finish_items = !s.FinishText1.empty() || !s.FinishText2.empty() || !s.FinishText3.empty();
   finish.reboot_required = s.OptionFlags & kOptRestartRequired;
   finish.text = [](int n) { return Text(n); };
-  e.log.FinishLog(finish, e.earlier.exists, !e.AutomaticMode);
+  // "Reinstall" means the same version again, whether or not the settings
+  // asked to classify the installation.
+  bool reinstall = e.earlier.exists && !e.earlier.DisplayVersion.empty() &&
+                   CompareVersions(e.earlier.DisplayVersion, s.ProductVersion) == 0;
+  e.log.FinishLog(finish, reinstall, !e.AutomaticMode);
   e.log_active = false;
 }
 

@@ -90,6 +90,8 @@ void RunEngine(HINSTANCE instance) {
   OleInitialize(nullptr);
   EnablePrivilege(kTakeOwnershipPrivilege);
   SetFatalMessageSink([](const std::u16string& text) { ShowMessageBox(text, u"Error", MB_OK | MB_ICONERROR); });
+  // A fatal stop leaves no temporary log behind (the orderly exit does the same).
+  AddFatalHandler([] { Engine().log.Discard(); });
 
   e.instance = instance;
   e.module_path = ModulePath();
