@@ -623,5 +623,87 @@ class RefusalTest(unittest.TestCase):
                 self.refused(single, texts(single)[91], f"{BASE}\\KS Refuse Single")
 
 
+
+class FlowTest(unittest.TestCase):
+    """Phases of the flow around the payload: the restore point, the earlier
+    installation's rules and the folder taken from the registry or /d."""
+    KEY = f"{UNINSTALL_KEY}\\KS Flow Earlier"
+    SOURCE = r"HKCU\Software\KS E2E Flow"
+
+    def tearDown(self):
+        reg("delete", self.KEY, "/f")
+        reg("delete", self.SOURCE, "/f")
+
+    def earlier(self, folder, version, **values):
+        """The uninstall key of an earlier installation, holding only these values."""
+        reg("delete", self.KEY, "/f")
+        os.makedirs(unix_path(folder), exist_ok=True)
+        reg("add", self.KEY, "/v", "InstallLocation", "/d", folder, "/f")
+        reg("add", self.KEY, "/v", "DisplayVersion", "/d", version, "/f")
+        for name, data in values.items():
+            reg("add", self.KEY, "/v", name, "/d", data, "/f")
+
+    def test_restore_point_failure_is_logged_and_the_run_goes_on(self):
+        name = "KS Flow Restore"
+        installer = build(project(name, options={"restore_point": True}), {"files/x.txt": b"x"})
+        assert_silent_success(self, run_setup(installer))
+        log = read_log(f"{BASE}\\{name}").decode("utf-8")
+        # Wine's System Restore refuses every request: the reason follows FAILED.
+        self.assertRegex(log, r"\r\n\r\nCreating restore point\.\.\.FAILED\r\n[^\r\n]+\r\n\r\n")
+        self.assertIn("x.txt", files_below(f"{BASE}\\{name}"))
+
+    def test_earlier_installation_rules(self):
+        folder = f"{BASE}\\KS Flow Earlier Folder"
+        product = {"uninstall_key": "KS Flow Earlier", "no_downgrade_below": "", "version": "1.0"}
+        opts = {"silent_errors": True}
+        downgrade = build(project("KS Flow Downgrade", options=opts, product=product), {"files/d.txt": b"d"})
+        must = build(project("KS Flow Must", options=dict(opts, must_uninstall_first=True),
+                             product=dict(product, must_uninstall_below="2.0")), {"files/m.txt": b"m"})
+        upgrade = build(project("KS Flow Upgrade", options=opts, product=product), {"files/u.txt": b"u"})
+
+        with self.subTest("no downgrade below the stored version"):
+            self.earlier(folder, "3.0", NoDowngradeBelow="2.0", UninstallString="x.exe")
+            t = texts(downgrade)
+            report = run_setup(downgrade)
+            self.assertEqual([(b["caption"], b["text"]) for b in boxes(report)], [(t[21], t[106] % "2.0")])
+            self.assertEqual(report["exit_code"], 1)
+            self.assertNotIn("d.txt", files_below(folder))
+
+        with self.subTest("an old version must be removed first"):
+            self.earlier(folder, "1.5", UninstallString="x.exe")
+            report = run_setup(must)
+            # Its page is not drawn yet, so nobody agrees: the run ends, nothing installed.
+            self.assertEqual(report["exit_code"], 1)
+            self.assertNotIn("m.txt", files_below(folder))
+
+        with self.subTest("an earlier installation's folder is the destination"):
+            self.earlier(folder, "0.9")
+            assert_silent_success(self, run_setup(upgrade))
+            self.assertIn("u.txt", files_below(folder))
+            self.assertIn("Overwriting version: 0.9\r\n", read_log(folder).decode("utf-8"))
+
+    def test_destination_from_registry_and_command_line(self):
+        target = f"{BASE}\\KS Flow From Registry"
+        os.makedirs(unix_path(target), exist_ok=True)
+        from_reg = build(project("KS Flow Registry", options={"silent_errors": True},
+                                 product={"install_dir": self.SOURCE + "\\Folder"}), {"files/r.txt": b"r"})
+        with self.subTest("value missing"):
+            report = run_setup(from_reg)
+            self.assertEqual([b["text"] for b in boxes(report)],
+                             [f'Failed to obtain installation path from "{self.SOURCE}\\Folder"'])
+            self.assertEqual(report["exit_code"], 1)
+        with self.subTest("value names an existing folder"):
+            reg("add", self.SOURCE, "/v", "Folder", "/d", target, "/f")
+            assert_silent_success(self, run_setup(from_reg))
+            self.assertIn("r.txt", files_below(target))
+        with self.subTest("/d overrides the default folder"):
+            name = "KS Flow Dir"
+            installer = build(project(name), {"files/c.txt": b"c"})
+            other = f"{BASE}\\KS Flow Elsewhere"
+            assert_silent_success(self, run_setup(installer, f'/a /d:"{other}"'))
+            self.assertIn("c.txt", files_below(other))
+            self.assertFalse(os.path.exists(unix_path(f"{BASE}\\{name}")))
+
+
 if __name__ == "__main__":
     harness.main()
