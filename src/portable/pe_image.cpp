@@ -167,9 +167,11 @@ bool AttachSetupSection(Bytes& exe, std::span<const uint8_t> archive, std::strin
                 "use a stripped, unsigned engine and sign the installer afterwards");
   }
 
-  // The raw size is a whole number of pages (section alignment), so taking the
-  // section out again for the uninstaller keeps SizeOfImage aligned.
-  const uint64_t raw_pointer = AlignUp(exe.size(), file_alignment);
+  // The raw data starts and ends on a page (section alignment): the loader can
+  // then map the archive straight from the file instead of copying it into
+  // private memory at start, and taking the section out again for the
+  // uninstaller keeps SizeOfImage aligned.
+  const uint64_t raw_pointer = AlignUp(exe.size(), section_alignment);
   const uint64_t raw_size = AlignUp(archive.size(), section_alignment);
   const uint64_t va = AlignUp(va_end, section_alignment);
   if (raw_pointer + raw_size > 0xFFFFFFFFu || va + raw_size > 0xFFFFFFFFu) {
