@@ -22,6 +22,7 @@ class EngineSink : public InstallSink {
 
  private:
   SetupArchive& archive_;
+  unsigned long last_pump_ = 0;  // tick of the last pump
 };
 
 }  // namespace ks
