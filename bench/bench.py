@@ -5,6 +5,9 @@
   builder             time and installer size for a ~120 MB mixed payload
   fixed cost of a run a silent run of the installer with no files, process
                       start to exit (start-up, settings, checks, the finish)
+  start-up            process start to the end of the settings read, for an
+                      empty and the ~120 MB payload (a 32-bit-only product,
+                      refused on the 64-bit prefix right after its settings)
   silent install      the `medium` (~120 MB, 400 files) and `many` (5,000
                       small files) payloads, side by side under one Wine
                       prefix: our installer (`/a`), an NSIS installer of the
@@ -15,6 +18,9 @@
                       included, each into a fresh folder; peak memory comes
                       from one more run, sampled from /proc.
   memory vs payload   our peak private memory for `small` and `medium`
+  per-file prices     the floor on `many` with one more call per file
+                      (SetFileTime, GetFileAttributesW, PeekMessageW, a
+                      lookup before creating); BENCH_PRICES=0 skips them
 
 Payloads come from ../shared/bench/make_payload.py (deterministic).
 Binaries are looked up in the folders of $KS_BIN (os.pathsep-separated), then
@@ -77,24 +83,25 @@ def payload_files(preset):
 _built = {}
 
 
-def build(preset, install_dir):
+def build(preset, install_dir, bitness="any"):
     """Our installer of a payload (built once per run) and the builder's time."""
-    if (preset, install_dir) in _built:
-        return _built[preset, install_dir]
+    if (preset, install_dir, bitness) in _built:
+        return _built[preset, install_dir, bitness]
     folder = payload(preset)
-    project = os.path.join(WORK, f"{preset}.toml")
+    tag = preset if bitness == "any" else f"{preset}-{bitness}"
+    project = os.path.join(WORK, f"{tag}.toml")
     with open(project, "w") as f:
-        f.write(f'[product]\nname = "Bench {preset}"\nversion = "1.0"\nsilent = true\n'
+        f.write(f'[product]\nname = "Bench {tag}"\nversion = "1.0"\nsilent = true\nbitness = "{bitness}"\n'
                 f'install_dir = "{install_dir.replace(chr(92), chr(92) * 2)}"\n')
         f.write('[options]\nno_main_window = true\n')
         if os.listdir(folder):
             f.write(f'[[files]]\nsource = "{folder}"\n')
-    out = os.path.join(WORK, f"setup-{preset}.exe")
+    out = os.path.join(WORK, f"setup-{tag}.exe")
     t0 = time.perf_counter()
     subprocess.run([find_binary("keldwick"), "build", project, "-o", out,
                     "--engine", find_binary("keldwick-engine.exe")], check=True, stdout=subprocess.DEVNULL)
-    _built[preset, install_dir] = out, time.perf_counter() - t0
-    return _built[preset, install_dir]
+    _built[preset, install_dir, bitness] = out, time.perf_counter() - t0
+    return _built[preset, install_dir, bitness]
 
 
 def makensis():
@@ -169,7 +176,7 @@ class Session:
         work of every file open, close and folder operation)."""
         if self.server_pid is None:
             for pid in filter(str.isdigit, os.listdir("/proc")):
-                if (_read(f"/proc/{pid}/comm").strip() == b"wineserver" and
+                if (_read(f"/proc/{pid}/comm").startswith(b"wineserver") and
                         f"WINEPREFIX={self.env.prefix}".encode() in _read(f"/proc/{pid}/environ").split(b"\0")):
                     self.server_pid = pid
                     break
@@ -338,6 +345,31 @@ def install_figures(session):
           f"medium payload (~120 MB) {mib(memory_medium)} (target: independent of the payload size)")
 
 
+def per_file_prices(session):
+    """The floor on `many` with one more call per file: what each call an
+    installer may add costs under Wine, in wall time and in CPU (process plus
+    wineserver), per file."""
+    blob, manifest = build_floor_input("many")
+    files = len(payload_files("many"))
+    extras = ("plain", "times", "attrs", "peek", "probe")
+    contenders = [Contender(x, find_binary("bench_floor.exe"),
+                            [windows_path(blob), windows_path(manifest), f"C:\\bench\\floor-{x}"] +
+                            ([] if x == "plain" else [x]), f"C:\\bench\\floor-{x}") for x in extras]
+    run_contenders(session, "many", contenders)
+    os.remove(blob)
+    base = contenders[0]
+    wall0 = statistics.median(base.times)
+    cpu0 = statistics.median(c + s for c, s in zip(base.cpu, base.server))
+    names = {"times": "SetFileTime on the handle", "attrs": "GetFileAttributesW after closing",
+             "peek": "PeekMessageW", "probe": "GetFileAttributesExW of the missing file before creating it"}
+    print(f"\nper-file price of one more call under Wine (floor on `many`, median of {INSTALL_RUNS}; "
+          f"plain floor {wall0:.2f} s wall, {cpu0:.2f} s CPU incl. wineserver):")
+    for c in contenders[1:]:
+        wall = (statistics.median(c.times) - wall0) / files * 1e6
+        cpu = (statistics.median(a + b for a, b in zip(c.cpu, c.server)) - cpu0) / files * 1e6
+        print(f"  {names[c.name]:<62} {wall:+6.0f} us wall {cpu:+6.0f} us CPU")
+
+
 def main():
     os.makedirs(WORK, exist_ok=True)
     if not os.path.exists(MAKE_PAYLOAD):
@@ -353,7 +385,19 @@ def main():
         times = [session.timed([empty, "/a"], "empty")[0] for _ in range(RUNS)]
         print(f"fixed cost of a run (silent run with no files, process start to exit, median of {RUNS}): "
               f"{statistics.median(times) * 1000:.0f} ms", flush=True)
+        # A 32-bit-only product is refused on this 64-bit prefix right after its
+        # settings and engine checks: the run measures start-up to the settings
+        # read, and shows that the payload is not read at start.
+        startup = {}
+        for preset in ("empty", "medium"):
+            exe, _ = build(preset, f"C:\\bench\\keldwick-{preset}-32", bitness="32")
+            startup[preset] = statistics.median(session.timed([exe, "/a"], f"startup-{preset}")[0]
+                                                for _ in range(RUNS))
+        print(f"start-up to the end of the settings read (median of {RUNS}): empty payload "
+              f"{startup['empty'] * 1000:.0f} ms, medium payload {startup['medium'] * 1000:.0f} ms", flush=True)
         install_figures(session)
+        if os.environ.get("BENCH_PRICES", "1") != "0":
+            per_file_prices(session)
 
 
 if __name__ == "__main__":

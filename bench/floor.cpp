@@ -1,11 +1,15 @@
 // The benchmark's floor: writes the files of an unpacked payload from one
 // memory-mapped blob with nothing but the plain file calls.
 //
-//   bench_floor BLOB MANIFEST DEST
+//   bench_floor BLOB MANIFEST DEST [EXTRAS]
 //
 // BLOB is every payload file concatenated; MANIFEST has one line per file,
 // "SIZE<TAB>RELATIVE\PATH" (UTF-8), in blob order. Each file goes to
 // DEST\RELATIVE\PATH; folders are created once, before their first file.
+// EXTRAS, a comma-separated list, adds per-file calls an installer may make,
+// to price them one by one: "times" (SetFileTime on the open handle), "attrs"
+// (GetFileAttributesW after closing), "peek" (one PeekMessageW), "probe"
+// (GetFileAttributesExW before creating), "pieces" (writes of at most 64 KiB).
 // Exit code 0, or 1 with a line on standard error.
 #include <windows.h>
 
@@ -98,10 +102,36 @@ bool MakeFolders(const std::wstring& dest, const std::wstring& relative, std::un
   return true;
 }
 
+struct Extras {
+  bool times = false, attrs = false, peek = false, probe = false, pieces = false;
+};
+
+Extras ParseExtras(std::wstring list) {
+  Extras x;
+  list += L',';
+  for (size_t at = 0, comma; (comma = list.find(L',', at)) != std::wstring::npos; at = comma + 1) {
+    std::wstring name = list.substr(at, comma - at);
+    x.times |= name == L"times";
+    x.attrs |= name == L"attrs";
+    x.peek |= name == L"peek";
+    x.probe |= name == L"probe";
+    x.pieces |= name == L"pieces";
+  }
+  return x;
+}
+
+constexpr DWORD kSmallPiece = 64 * 1024;
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 4) return Fail(L"usage: bench_floor BLOB MANIFEST DEST", ERROR_INVALID_PARAMETER);
+  if (argc != 4 && argc != 5) return Fail(L"usage: bench_floor BLOB MANIFEST DEST [EXTRAS]", ERROR_INVALID_PARAMETER);
+  const Extras extras = ParseExtras(argc == 5 ? argv[4] : L"");
+  // user32 only when asked: loading it is a start-up cost the floor should not pay.
+  using PeekFn = BOOL(WINAPI*)(MSG*, HWND, UINT, UINT, UINT);
+  PeekFn peek = extras.peek ? reinterpret_cast<PeekFn>(reinterpret_cast<void*>(
+                                  GetProcAddress(LoadLibraryW(L"user32.dll"), "PeekMessageW")))
+                            : nullptr;
   std::vector<Entry> entries;
   if (!ReadManifest(argv[2], entries)) return Fail(L"cannot read the manifest", GetLastError());
 
@@ -126,11 +156,31 @@ int wmain(int argc, wchar_t** argv) {
     if (offset + e.size > uint64_t(blob_size.QuadPart)) return Fail(L"the blob is shorter than the manifest", 0);
     if (!MakeFolders(dest, e.path, made)) return Fail(L"cannot create a folder for " + e.path, GetLastError());
     std::wstring path = dest + L'\\' + e.path;
-    Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) return Fail(L"cannot create " + path, GetLastError());
-    DWORD written = 0;
-    if (e.size && (!WriteFile(file.get(), data + offset, DWORD(e.size), &written, nullptr) || written != e.size))
-      return Fail(L"cannot write " + path, GetLastError());
+    if (extras.probe) {
+      WIN32_FILE_ATTRIBUTE_DATA info;
+      GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info);
+    }
+    {
+      Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!file.ok()) return Fail(L"cannot create " + path, GetLastError());
+      const DWORD piece = extras.pieces ? kSmallPiece : DWORD(-1);
+      for (uint64_t done = 0; done < e.size;) {
+        DWORD n = DWORD(e.size - done < piece ? e.size - done : piece), written = 0;
+        if (!WriteFile(file.get(), data + offset + done, n, &written, nullptr) || written != n)
+          return Fail(L"cannot write " + path, GetLastError());
+        done += n;
+      }
+      if (extras.times) {
+        FILETIME t{0xD53E8000u, 0x019DB1DEu};  // 1970-01-01
+        SetFileTime(file.get(), &t, nullptr, &t);
+      }
+    }
+    if (extras.attrs) GetFileAttributesW(path.c_str());
+    if (peek) {
+      MSG msg;
+      while (peek(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      }
+    }
     offset += e.size;
   }
   return 0;
