@@ -93,7 +93,8 @@ PayloadReader::PayloadReader(std::span<const uint8_t> area, PayloadCoding coding
                              PayloadReadHooks hooks)
     : area_(area), coding_(coding), hooks_(std::move(hooks)) {}
 
-int PayloadReader::DecodeChunk(Bytes& out, const InflateProgress& progress) {
+int PayloadReader::ReadChunk() {
+  if (hooks_.before_chunk) hooks_.before_chunk();
   // A missing header reads as zeros, so an exhausted area is a chunk of size 0.
   uint32_t size = 0, checksum = 0;
   area_.ReadU32(size);
@@ -104,48 +105,18 @@ int PayloadReader::DecodeChunk(Bytes& out, const InflateProgress& progress) {
   area_.Skip(size);
   if (Sum32(stored, size) != checksum) return kErrChunkChecksum;
 
-  // Only an enciphered chunk needs a copy; the others decode from the area.
-  Bytes deciphered;
-  std::span<const uint8_t> data(stored, size);
-  if (coding_.cipher) {
-    deciphered.assign(stored, stored + size);
-    BlowfishDecipherBuffer(*coding_.cipher, deciphered);
-    data = deciphered;
-  }
-  if (coding_.compressed) {
-    if (!InflateInto(data.data(), data.size(), out, progress)) return kErrChunkInflate;
-  } else {
-    out.insert(out.end(), data.begin(), data.end());
-  }
-  return kPayloadOk;
-}
-
-void PayloadReader::StartDecodingAhead() {
-  ahead_ = std::async(std::launch::async, [this] {
-    DecodedChunk chunk;
-    chunk.error = DecodeChunk(chunk.bytes, nullptr);
-    return chunk;
-  });
-}
-
-int PayloadReader::ReadChunk() {
-  if (hooks_.before_chunk) hooks_.before_chunk();
   // Drop what was already taken before the queue grows again.
   if (head_) {
     queue_.erase(queue_.begin(), queue_.begin() + static_cast<ptrdiff_t>(head_));
     head_ = 0;
   }
-  if (!hooks_.decode_ahead) {
-    if (int error = DecodeChunk(queue_, hooks_.inflate_progress)) return error;
+  Bytes data(stored, stored + size);
+  if (coding_.cipher) BlowfishDecipherBuffer(*coding_.cipher, data);
+  if (coding_.compressed) {
+    if (!InflateInto(data.data(), data.size(), queue_, hooks_.inflate_progress))
+      return kErrChunkInflate;
   } else {
-    if (!ahead_.valid()) StartDecodingAhead();
-    DecodedChunk chunk = ahead_.get();
-    if (chunk.error) return chunk.error;
-    if (queue_.empty())
-      queue_.swap(chunk.bytes);
-    else
-      queue_.insert(queue_.end(), chunk.bytes.begin(), chunk.bytes.end());
-    if (!area_.AtEnd()) StartDecodingAhead();
+    queue_.insert(queue_.end(), data.begin(), data.end());
   }
   ++chunks_read_;
   return kPayloadOk;
@@ -180,12 +151,7 @@ int PayloadReader::Next(uint32_t size, FileRecord& record, std::span<const uint8
   return kPayloadOk;
 }
 
-int PayloadReader::Finish() {
-  // A chunk decoding ahead was started because the area was not used up.
-  if (ahead_.valid()) {
-    ahead_.wait();
-    return kErrPayloadLeft;
-  }
+int PayloadReader::Finish() const {
   if (!area_.AtEnd()) return kErrPayloadLeft;
   if (queue_.size() != head_) return kErrQueueLeft;
   return kPayloadOk;

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <future>
 #include <span>
 #include <string>
 #include <vector>
@@ -113,11 +112,7 @@ class PayloadWriter {
 // Hooks for the engine's status display while chunks are decoded.
 struct PayloadReadHooks {
   std::function<void()> before_chunk;  // the "reading" status message
-  InflateProgress inflate_progress;    // not called when decoding ahead
-  // Decode the next chunk on a worker thread while the caller writes the
-  // files of this one: inflation then overlaps the disk work. At most one
-  // chunk is decoded ahead, and its errors surface only when it is needed.
-  bool decode_ahead = false;
+  InflateProgress inflate_progress;
 };
 
 // Decodes the payload area chunk by chunk into the record queue and takes out
@@ -126,28 +121,18 @@ class PayloadReader {
  public:
   PayloadReader(std::span<const uint8_t> area, PayloadCoding coding,
                 PayloadReadHooks hooks = {});
-  PayloadReader(const PayloadReader&) = delete;
-  PayloadReader& operator=(const PayloadReader&) = delete;
 
   // Takes the next record whose content is `size` bytes (its FileSizes entry).
   // `content` stays valid until the next call.
   int Next(uint32_t size, FileRecord& record, std::span<const uint8_t>& content);
   // After the last record: nothing may be left in the area (80) or queue (83).
-  int Finish();
+  int Finish() const;
 
   size_t ChunksRead() const { return chunks_read_; }
 
  private:
-  struct DecodedChunk {
-    int error = 0;
-    Bytes bytes;
-  };
   int ReadChunk();
-  // Takes the next chunk off the area, checks it and appends its decoded bytes.
-  int DecodeChunk(Bytes& out, const InflateProgress& progress);
-  void StartDecodingAhead();
 
-  std::future<DecodedChunk> ahead_;  // the next chunk, while decode_ahead
   ByteReader area_;
   PayloadCoding coding_;
   PayloadReadHooks hooks_;

@@ -73,21 +73,16 @@ TEST(Payload, RoundTripAcrossChunksInEveryCoding) {
     std::vector<uint32_t> sizes;
     Bytes area = Write(items, c.coding, c.chunk, &sizes);
     ASSERT_EQ(sizes, (std::vector<uint32_t>{40, 0, 5000, 300}));
-    for (bool ahead : {false, true}) {
-      SCOPED_TRACE(ahead ? "decoding ahead" : "decoding in turn");
-      PayloadReadHooks hooks;
-      hooks.decode_ahead = ahead;
-      PayloadReader r(area, c.coding, hooks);
-      for (size_t i = 0; i < items.size(); ++i) {
-        FileRecord rec;
-        std::span<const uint8_t> content;
-        ASSERT_EQ(r.Next(sizes[i], rec, content), kPayloadOk) << i;
-        EXPECT_EQ(rec, items[i].record);
-        EXPECT_EQ(Bytes(content.begin(), content.end()), items[i].content);
-      }
-      EXPECT_EQ(r.Finish(), kPayloadOk);
-      if (c.chunk < 5000) EXPECT_GT(r.ChunksRead(), 5u);
+    PayloadReader r(area, c.coding);
+    for (size_t i = 0; i < items.size(); ++i) {
+      FileRecord rec;
+      std::span<const uint8_t> content;
+      ASSERT_EQ(r.Next(sizes[i], rec, content), kPayloadOk) << i;
+      EXPECT_EQ(rec, items[i].record);
+      EXPECT_EQ(Bytes(content.begin(), content.end()), items[i].content);
     }
+    EXPECT_EQ(r.Finish(), kPayloadOk);
+    if (c.chunk < 5000) EXPECT_GT(r.ChunksRead(), 5u);
   }
 }
 
@@ -121,10 +116,8 @@ void ResealFirstChunk(Bytes& area) {
   StoreU32(area.data() + 4, Sum32(area.data() + 8, size));
 }
 
-int ReadAll(const Bytes& area, PayloadCoding coding, const std::vector<uint32_t>& sizes, bool ahead = false) {
-  PayloadReadHooks hooks;
-  hooks.decode_ahead = ahead;
-  PayloadReader r(area, coding, hooks);
+int ReadAll(const Bytes& area, PayloadCoding coding, const std::vector<uint32_t>& sizes) {
+  PayloadReader r(area, coding);
   for (uint32_t size : sizes) {
     FileRecord rec;
     std::span<const uint8_t> content;
@@ -172,9 +165,6 @@ TEST(Payload, DamageGivesItsCode) {
     c.damage(area);
     PayloadCoding coding{c.compressed, nullptr};
     EXPECT_EQ(ReadAll(area, coding, c.sizes), c.code);
-    // Decoding ahead reports the same code: a damaged chunk read early
-    // surfaces only when its bytes are needed.
-    EXPECT_EQ(ReadAll(area, coding, c.sizes, true), c.code);
   }
 }
 

@@ -207,9 +207,10 @@ int InstallPayload(InstallContext& context, InstallSink& sink, PayloadLists& lis
   coding.cipher = (context.ArchiveFlags & kArcBlowfish) ? context.Cipher : nullptr;
   PayloadReadHooks hooks;
   hooks.before_chunk = [&sink] { sink.Status(sink.Text(kMsgReadingArchive)); };
-  // The next chunk inflates on a worker while this one's files are written;
-  // the windows are then served between files rather than during inflation.
-  hooks.decode_ahead = true;
+  hooks.inflate_progress = [&sink](uint64_t, uint64_t, uint64_t) {
+    sink.Pump();
+    return false;
+  };
   // The reader holds one chunk and the records it completes, never the whole payload.
   PayloadReader reader(area, coding, std::move(hooks));
   PayloadInstaller installer(context, sink, lists);
