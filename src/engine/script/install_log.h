@@ -26,7 +26,6 @@ using LaunchCall = std::function<bool(const std::u16string& command_line)>;
 
 // Language-table messages the end of the log uses.
 enum : int {
-  kMsgFileWriteFailed = 31,
   kMsgFailuresShowLog = 40,
   kMsgFailuresCaption = 41,
   kMsgInstallComplete = 42,

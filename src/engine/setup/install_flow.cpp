@@ -167,7 +167,7 @@ void Finish() {
     e.uninstall_data.SetMessages([](int n) { return Text(n); }, Text(0));
     if (!WriteUninstallData(path, e.uninstall_data)) {
       DWORD error = GetLastError();
-      e.log.AddFileFailure(Text(31), path, SystemErrorText(error));
+      e.log.AddFileFailure(Text(kMsgFileNotWritten), path, SystemErrorText(error));
     }
   }
   if (e.restore_point_open && !EndRestorePoint()) e.log.LogText(u"Failed to commit restore point.\r\n");
