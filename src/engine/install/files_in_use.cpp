@@ -9,6 +9,7 @@
 
 #include "core/file.h"
 #include "core/registry_key.h"
+#include "core/restart_move.h"
 #include "core/system_error.h"
 #include "core/wide.h"
 #include "install/folder_tree.h"
@@ -20,29 +21,12 @@ namespace {
 
 constexpr DWORD kRegisteredError = 170;  // ERROR_BUSY: the file stays in use until the restart
 
-std::u16string WindowsFolderOr(const std::u16string& given) {
-  if (!given.empty()) return given;
-  wchar_t buffer[MAX_PATH];
-  UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
-  return n && n < MAX_PATH ? U16(buffer, n) : std::u16string(u"C:\\Windows");
-}
-
-bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
-
 // The drive letter of "X:..." when no such drive is present; 0 otherwise.
 char16_t MissingDrive(const std::u16string& path) {
   if (path.size() < 2 || path[1] != u':') return 0;
   char16_t letter = AsciiUpper(path[0]);
   if (letter < u'A' || letter > u'Z') return 0;
   return (GetLogicalDrives() & (1u << (letter - u'A'))) ? 0 : path[0];
-}
-
-std::u16string ShortName(const std::u16string& path) {
-  DWORD n = GetShortPathNameW(W(path), nullptr, 0);
-  if (n == 0) return path;
-  std::vector<wchar_t> buffer(n);
-  DWORD got = GetShortPathNameW(W(path), buffer.data(), n);
-  return got && got < n ? U16(buffer.data(), got) : path;
 }
 
 std::u16string FullPath(const std::u16string& path) {
@@ -160,39 +144,6 @@ bool RegisterForReplacement(const FileWrite& w, DWORD error, InstallContext& con
   }
   sink.AddFailure(SystemCodePage().FromWide(report, '?'));
   return false;
-}
-
-bool MoveAtRestart(const std::u16string& source, const std::u16string& destination,
-                   const std::u16string& windows_folder) {
-  if (MoveFileExW(W(source), W(destination), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
-    SetLastError(kRegisteredError);
-    return true;
-  }
-  DWORD error = GetLastError();
-  std::u16string windows = WindowsFolderOr(windows_folder);
-  if (!Exists(JoinPath(windows, u"wininit.exe"))) {
-    SetLastError(error);
-    return false;
-  }
-  if (!AddWininitRename(source, destination, windows)) return false;
-  SetLastError(kRegisteredError);
-  return true;
-}
-
-bool AddWininitRename(const std::u16string& source, const std::u16string& destination,
-                      const std::u16string& windows_folder) {
-  const AnsiCodePage& ansi = SystemCodePage();
-  std::string source8 = ansi.FromWide(ShortName(source), '?');
-  std::string destination8 = ansi.FromWide(ShortName(destination), '?');
-  File ini;
-  if (ini.Open(JoinPath(WindowsFolderOr(windows_folder), u"wininit.ini"), kOpenAlways) != kFileOk) return false;
-  int64_t size = ini.Size();
-  if (size < 0 || size > 0x1000000) return false;
-  std::string text(size_t(size), '\0');
-  if (size > 0 && !ini.ReadExact(text.data(), int(size))) return false;
-  text = InsertWininitRename(std::move(text), destination8, source8);
-  if (!ini.Seek(0) || !ini.Write(text.data(), int(text.size()))) return false;
-  return SetEndOfFile(ini.Handle()) != FALSE;
 }
 
 void CleanPendingOperations(const WrittenSet& written, const PendingLog& log) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/restart_move.h"
 #include "install/file_writer.h"
 #include "install/install_context.h"
 #include "portable/pending_renames.h"
@@ -19,17 +20,6 @@ inline constexpr wchar_t kPendingRenamesValue[] = L"PendingFileRenameOperations"
 // system error). True when the temporary is registered; the restart bit is
 // then set. Every failure ends in the failure summary.
 bool RegisterForReplacement(const FileWrite& request, DWORD error, InstallContext& context, InstallSink& sink);
-
-// Moves `source` over `destination` at the next restart: the system's delayed
-// move, else (when "wininit.exe" exists in the Windows folder) a line in
-// wininit.ini. On success the last error is 170.
-bool MoveAtRestart(const std::u16string& source, const std::u16string& destination,
-                   const std::u16string& windows_folder = {});
-
-// wininit.ini's "[rename]" line for the move, with short names. The result is
-// that of writing the file.
-bool AddWininitRename(const std::u16string& source, const std::u16string& destination,
-                      const std::u16string& windows_folder);
 
 // Drops the pending moves and deletions that would overwrite or delete a file
 // in `written`, deleting the waiting copies of the dropped moves. Silent on

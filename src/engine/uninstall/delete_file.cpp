@@ -7,49 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "core/file.h"
+#include "core/restart_move.h"
 #include "core/wide.h"
-#include "portable/text.h"
-#include "portable/pending_renames.h"
 
 namespace ks {
 namespace {
 
 // FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI.
 constexpr FILEOP_FLAGS kRecycleFlags = 0x454;
-
-std::u16string WindowsFolder() {
-  wchar_t buffer[MAX_PATH + 1];
-  UINT n = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
-  return (n == 0 || n > MAX_PATH) ? std::u16string() : U16(buffer, n);
-}
-
-std::u16string ShortPath(const std::u16string& path) {
-  wchar_t buffer[MAX_PATH + 1];
-  DWORD n = GetShortPathNameW(W(path), buffer, MAX_PATH + 1);
-  return (n == 0 || n > MAX_PATH) ? path : U16(buffer, n);
-}
-
-bool ReadWhole(const std::u16string& path, std::string* text) {
-  File file;
-  if (file.Open(path, kOpenExisting | kOpenNoWrite | kOpenShareRead) != 0) return false;
-  int64_t size = file.Size();
-  if (size < 0 || size > 0x7FFFFFFF) return false;
-  text->resize(size_t(size));
-  return file.ReadExact(text->data(), int(size));
-}
-
-// Windows 95 to ME read "[rename]" of wininit.ini at start-up; an NT system
-// that still ships wininit.exe does as well.
-bool DeleteAtRestartByWininit(const std::u16string& path, const std::u16string& windows) {
-  std::u16string ini = windows + u"\\wininit.ini";
-  std::string text;
-  if (GetFileAttributesW(W(ini)) != INVALID_FILE_ATTRIBUTES && !ReadWhole(ini, &text)) return false;
-  text = InsertWininitRename(std::move(text), "NUL", SystemCodePage().FromWide(ShortPath(path)));
-  File file;
-  if (file.Open(ini, kOpenCreateAlways | kOpenNoRead) != 0) return false;
-  return file.Write(text.data(), int(text.size()));
-}
 
 bool SendToRecycleBin(const std::u16string& path) {
   std::u16string from = path;
@@ -74,19 +39,8 @@ bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == 
 
 }  // namespace
 
-bool DeleteAtRestart(std::u16string_view path_view) {
-  std::u16string path(path_view);
-  if (MoveFileExW(W(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-    SetLastError(ERROR_SUCCESS_REBOOT_REQUIRED);
-    return true;
-  }
-  DWORD error = GetLastError();
-  std::u16string windows = WindowsFolder();
-  if (windows.empty() || GetFileAttributesW(W(windows + u"\\wininit.exe")) == INVALID_FILE_ATTRIBUTES) {
-    SetLastError(error);
-    return false;
-  }
-  if (!DeleteAtRestartByWininit(path, windows)) return false;
+bool DeleteAtRestart(std::u16string_view path) {
+  if (!MoveAtRestart(std::u16string(path), {})) return false;
   SetLastError(ERROR_SUCCESS_REBOOT_REQUIRED);
   return true;
 }
