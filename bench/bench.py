@@ -22,7 +22,7 @@
                       (SetFileTime, GetFileAttributesW, PeekMessageW, a
                       lookup before creating); BENCH_PRICES=0 skips them
 
-Payloads come from ../shared/bench/make_payload.py (deterministic).
+Payloads come from bench/make_payload.py (deterministic).
 Binaries are looked up in the folders of $KS_BIN (os.pathsep-separated), then
 out/bin. $BENCH_WORK and $BENCH_WINE move the work folder (out/bench) and the
 Wine session (out/wine-bench). makensis is installed with apt when missing."""
@@ -38,7 +38,7 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import wine_env  # noqa: E402
 
 WORK = os.path.abspath(os.environ.get("BENCH_WORK") or os.path.join(ROOT, "out", "bench"))
-MAKE_PAYLOAD = os.path.join(os.path.dirname(ROOT), "shared", "bench", "make_payload.py")
+MAKE_PAYLOAD = os.path.join(ROOT, "bench", "make_payload.py")
 RUNS = int(os.environ.get("BENCH_RUNS", "5"))
 INSTALL_RUNS = int(os.environ.get("BENCH_INSTALL_RUNS", "3"))
 INSTALL_TIMEOUT = 900
@@ -372,8 +372,6 @@ def per_file_prices(session):
 
 def main():
     os.makedirs(WORK, exist_ok=True)
-    if not os.path.exists(MAKE_PAYLOAD):
-        sys.exit(f"bench: {MAKE_PAYLOAD} is missing")
     print(f"engine size: {os.path.getsize(find_binary('keldwick-engine.exe'))} bytes")
     empty, _ = build("empty", "C:\\bench\\keldwick-empty")
     medium, medium_time = build("medium", "C:\\bench\\keldwick-medium")
@@ -401,4 +399,7 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    try:
+        main()
+    except wine_env.WineSessionError as e:
+        sys.exit(f"ks: {e}")

@@ -68,4 +68,7 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    except wine_env.WineSessionError as e:
+        sys.exit(f"ks: {e}")

@@ -44,9 +44,13 @@ def run_e2e(env):
     wine_env.CURRENT = env
     suite = unittest.defaultTestLoader.discover(os.path.join(ROOT, "tests", "e2e"), pattern="test_*.py")
     result = unittest.TextTestRunner(verbosity=1, stream=sys.stdout).run(suite)
-    bad = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
-    skipped = len(result.skipped) + len(result.expectedFailures)
-    return result.testsRun - bad - skipped, bad, skipped
+    # A failed subtest reports its parent test once more: count each test once.
+    def ident(test):
+        return getattr(test, "test_case", test).id()
+    bad = len({ident(t) for t, _ in result.failures + result.errors} |
+              {ident(t) for t in result.unexpectedSuccesses})
+    skipped = len({ident(t) for t, _ in result.skipped} | {ident(t) for t, _ in result.expectedFailures})
+    return max(result.testsRun - bad - skipped, 0), bad, skipped
 
 
 def main():
@@ -59,9 +63,13 @@ def main():
             totals[i] += counts[i]
 
     add("native", run_native())
-    with wine_env.WineEnv() as env:
-        add("win32", run_win(env))
-        add("e2e", run_e2e(env))
+    try:
+        with wine_env.WineEnv() as env:
+            add("win32", run_win(env))
+            add("e2e", run_e2e(env))
+    except wine_env.WineSessionError as e:
+        print(f"ks: {e}")
+        return 1
     passed, failed, skipped = totals
     print(f"{passed} passed, {failed} failed, {skipped} skipped")
     return 1 if failed else 0

@@ -57,7 +57,9 @@ std::u16string WideFrom8Bit(std::string_view path) {
 std::string EightBitPath(std::u16string_view path) {
   std::string ansi = SystemCodePage().FromWide(path);
   if (SystemCodePage().ToWide(ansi) == path) return ansi;
-  return "|" + Utf16ToUtf8(path);
+  std::string marked = "|";
+  marked += Utf16ToUtf8(path);
+  return marked;
 }
 
 const char* KindPrefix(int kind) {
@@ -160,13 +162,17 @@ std::string Lines(const std::vector<Text8>& lines) {
 void UninstallData::RecordItem(std::u16string_view path, int kind) {
   if (path.size() <= 3) return;
   if (kind == kRecordFolder && !recorded_folders_.insert(FolderKey(path)).second) return;
-  items.push_back(KindPrefix(kind) + EightBitPath(path));
+  std::string item = KindPrefix(kind);
+  item += EightBitPath(path);
+  items.push_back(std::move(item));
 }
 
 void UninstallData::RecordItem(std::string_view path, int kind) {
   if (path.size() <= 3) return;
   if (kind == kRecordFolder && !recorded_folders_.insert(FolderKey(WideFrom8Bit(path))).second) return;
-  items.push_back(KindPrefix(kind) + std::string(path));
+  std::string item = KindPrefix(kind);
+  item += path;
+  items.push_back(std::move(item));
 }
 
 void UninstallData::ClearItems() {
@@ -201,7 +207,8 @@ std::string ComposeUninstallData(const UninstallData& data) {
   out += kStrings;
   out += kLineEnd;
   auto append_string = [&](int number, const std::u16string& text) {
-    out += "~" + std::to_string(number);
+    out += '~';
+    out += std::to_string(number);
     out += kLineEnd;
     AppendLine(out, Utf16ToUtf8(NormaliseLineEnds(text)));
   };

@@ -17,6 +17,37 @@ def _free_display():
     raise RuntimeError("no free X display")
 
 
+class WineSessionError(RuntimeError):
+    pass
+
+
+def check_prefix_kind(prefix, log_path):
+    """Stops the session at once unless wineboot made a 64-bit prefix: the tests
+    read both registry views and expect the Program Files (x86) layout."""
+    system_reg = os.path.join(prefix, "system.reg")
+    arch = None
+    try:
+        with open(system_reg, encoding="utf-8", errors="replace") as f:
+            for line in f:
+                if line.startswith("#arch="):
+                    arch = line.strip().split("=", 1)[1]
+                    break
+    except OSError:
+        pass
+    if arch == "win64":
+        return
+    cause = f"the prefix is {arch}" if arch else "wineboot made no prefix"
+    hint = ""
+    try:
+        with open(log_path, errors="replace") as f:
+            hint = next((l.strip() for l in f if "wine:" in l), "")
+    except OSError:
+        pass
+    raise WineSessionError(
+        f"Wine prefix {prefix}: {cause}, not win64 ({hint or 'see ' + log_path}); "
+        "install the 64-bit loader with: apt-get install wine64 (./ks deps does this)")
+
+
 class WineEnv:
     def __init__(self, name="test"):
         self.out_dir = os.path.join(ROOT, "out", "wine-" + name)
@@ -37,6 +68,11 @@ class WineEnv:
         with open(os.path.join(self.out_dir, "wineboot.log"), "w") as log:
             subprocess.run(["wineboot", "-i"], env=env, stdout=log, stderr=log, timeout=300)
         self.wait_server()
+        try:
+            check_prefix_kind(self.prefix, os.path.join(self.out_dir, "wineboot.log"))
+        except WineSessionError:
+            self.__exit__(None, None, None)
+            raise
         return self
 
     def wait_server(self):

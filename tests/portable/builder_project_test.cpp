@@ -422,7 +422,9 @@ TEST_F(ProjectDir, NamedValuesMapToTheEngineNumbers) {
     EXPECT_EQ(e.text, d.value) << d.keys;
     EXPECT_EQ(e.flag2, d.flags) << d.keys;
     // Whatever the builder stores as a date, the engine's reader takes.
-    if (d.kind >= 1 && d.kind <= 3) EXPECT_TRUE(ParseDeletionDate(e.text)) << e.text;
+    if (d.kind >= 1 && d.kind <= 3) {
+      EXPECT_TRUE(ParseDeletionDate(e.text)) << e.text;
+    }
   }
 
   const struct {

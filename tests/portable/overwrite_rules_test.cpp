@@ -294,7 +294,9 @@ TEST(PendingRenames, KeepsOnlyPairsThatCannotUndoAFreshFile) {
     EXPECT_EQ(out.kept.size(), c.kept ? 1u : 0u);
     EXPECT_EQ(out.changed, !c.kept);
     ASSERT_EQ(out.delete_sources.size(), c.deleted_source ? 1u : 0u);
-    if (c.deleted_source) EXPECT_EQ(Utf16ToUtf8(out.delete_sources[0]), Utf16ToUtf8(c.deleted_source));
+    if (c.deleted_source) {
+      EXPECT_EQ(Utf16ToUtf8(out.delete_sources[0]), Utf16ToUtf8(c.deleted_source));
+    }
     EXPECT_EQ(log, c.log);
   }
 }

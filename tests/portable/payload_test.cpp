@@ -82,7 +82,9 @@ TEST(Payload, RoundTripAcrossChunksInEveryCoding) {
       EXPECT_EQ(Bytes(content.begin(), content.end()), items[i].content);
     }
     EXPECT_EQ(r.Finish(), kPayloadOk);
-    if (c.chunk < 5000) EXPECT_GT(r.ChunksRead(), 5u);
+    if (c.chunk < 5000) {
+      EXPECT_GT(r.ChunksRead(), 5u);
+    }
   }
 }
 

@@ -74,7 +74,7 @@ TEST(UninstallDataWriter, RealisticRecordSetByteForByte) {
     if (n == 10) strings += "~10\nThe uninstallation failed:\n\n%s\n";
     else if (n == 15) strings += "~15\nEntfernen von \xE2\x80\x9E" "Acme\xE2\x80\x9C abgeschlossen.\n";
     else if (n == 58) strings += "~58\nCould not delete\nthe file\n";
-    else strings += "~" + std::to_string(n) + "\nMessage " + std::to_string(n) + "\n";
+    else strings += std::string("~") + std::to_string(n) + "\nMessage " + std::to_string(n) + "\n";
   }
   const std::string expected = Crlf(
       "C:\\Acme\\acme.exe\n"
@@ -122,7 +122,11 @@ TEST(UninstallDataWriter, EmptySectionsAreLeftOut) {
   data.deletions = {{"C:\\x.tmp", 0, "", kConditionalDuringInstall | kConditionalAtRestart}};
 
   std::string strings;
-  for (int n : kUninstallMessageNumbers) strings += "~" + std::to_string(n) + "\n\n";
+  for (int n : kUninstallMessageNumbers) {
+    strings += "~";
+    strings += std::to_string(n);
+    strings += "\n\n";
+  }
   // Without items the file opens with the break before [Strings].
   EXPECT_EQ(ComposeUninstallData(data), Crlf("\n\n[Strings]\n" + strings + "~999\nT\n"));
 

@@ -376,7 +376,7 @@ TEST_F(PayloadInstallTest, ClearsProtectiveAttributesOnlyWhenAsked) {
     sink = FakeSink{};
     sink.install_dir = app;
     lists = PayloadLists{};
-    context.OptionFlags = clear ? kOptClearAttributes : 0;
+    context.OptionFlags = clear ? uint32_t(kOptClearAttributes) : 0u;
     ASSERT_EQ(Install({{Record("ro.txt"), "new"}}), 0);
     hold.reset();
     EXPECT_EQ(GetFileAttributesW(W(ro)) & protective, clear ? 0u : protective);
@@ -401,9 +401,9 @@ TEST_F(PayloadInstallTest, ReportsAFolderThatCannotBeCreated) {
 
 Bytes RecordBytes(const FileRecord& r, const std::string& content) {
   Bytes body = EncodeFileRecord(r, Span(content));
-  Bytes out(4);
+  Bytes out(4 + body.size());
   StoreU32(out.data(), uint32_t(body.size()));
-  out.insert(out.end(), body.begin(), body.end());
+  std::copy(body.begin(), body.end(), out.begin() + 4);
   return out;
 }
 
@@ -461,7 +461,7 @@ TEST_F(PayloadInstallTest, EveryCorruptionCodeStopsBeforeTheDamagedFile) {
     sink = FakeSink{};
     sink.install_dir = app;
     lists = PayloadLists{};
-    context.OptionFlags = c.zlib ? kOptZlibPayload : 0;
+    context.OptionFlags = c.zlib ? uint32_t(kOptZlibPayload) : 0u;
     context.CheckPayloadChecksum = true;
     context.PayloadChecksum = Sum32(c.area.data(), static_cast<long long>(c.area.size())) + (c.wrong_checksum ? 1 : 0);
     area = c.area;

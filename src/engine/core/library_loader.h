@@ -14,6 +14,12 @@ HMODULE LoadSystemLibrary(const wchar_t* name);
 // The address of `proc` in the system library `name`, or null.
 FARPROC SystemProcAddress(const wchar_t* name, const char* proc);
 
+// The same, typed: SystemProc<decltype(&::GetThing)>(L"x.dll", "GetThing").
+template <typename Fn>
+Fn SystemProc(const wchar_t* name, const char* proc) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(SystemProcAddress(name, proc)));
+}
+
 // Removes the application folder and the current folder from the search
 // path of every later LoadLibrary call, where the system supports it.
 // Returns false when the system has no SetDefaultDllDirectories.

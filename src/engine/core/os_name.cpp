@@ -9,11 +9,6 @@
 namespace ks {
 namespace {
 
-template <typename Fn>
-Fn Lookup(const wchar_t* module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(SystemProcAddress(module, name)));
-}
-
 }  // namespace
 
 OsFacts GatherOsFacts() {
@@ -22,7 +17,7 @@ OsFacts GatherOsFacts() {
   // GetVersionExW lies to programs without a compatibility manifest from
   // Windows 8.1 on; RtlGetVersion does not.
   using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
-  auto rtl_get_version = Lookup<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion");
+  auto rtl_get_version = SystemProc<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion");
   if (!rtl_get_version || rtl_get_version(&info) != 0) {
     info = {};
     info.dwOSVersionInfoSize = sizeof info;
@@ -43,7 +38,7 @@ OsFacts GatherOsFacts() {
 
   if (facts.major >= 6) {
     using GetProductInfoFn = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, DWORD*);
-    auto get_product_info = Lookup<GetProductInfoFn>(L"kernel32.dll", "GetProductInfo");
+    auto get_product_info = SystemProc<GetProductInfoFn>(L"kernel32.dll", "GetProductInfo");
     DWORD product = 0;
     if (get_product_info && get_product_info(facts.major, facts.minor, info.wServicePackMajor,
                                              info.wServicePackMinor, &product))
@@ -57,7 +52,7 @@ OsFacts GatherOsFacts() {
                    system.wProcessorArchitecture == 12;  // PROCESSOR_ARCHITECTURE_ARM64
   if (!facts.is_64bit) {
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
-    auto is_wow64 = Lookup<IsWow64ProcessFn>(L"kernel32.dll", "IsWow64Process");
+    auto is_wow64 = SystemProc<IsWow64ProcessFn>(L"kernel32.dll", "IsWow64Process");
     BOOL wow64 = FALSE;
     facts.is_64bit = is_wow64 && is_wow64(GetCurrentProcess(), &wow64) && wow64;
   }

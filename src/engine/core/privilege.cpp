@@ -51,8 +51,7 @@ DWORD TakeOwnership(std::u16string_view object, SE_OBJECT_TYPE type) {
   PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
 
   using SetNamedSecurityInfoFn = DWORD(WINAPI*)(LPWSTR, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID, PSID, PACL, PACL);
-  auto set_security = reinterpret_cast<SetNamedSecurityInfoFn>(
-      reinterpret_cast<void*>(SystemProcAddress(L"advapi32.dll", "SetNamedSecurityInfoW")));
+  auto set_security = SystemProc<SetNamedSecurityInfoFn>(L"advapi32.dll", "SetNamedSecurityInfoW");
   if (!set_security) return ERROR_DLL_NOT_FOUND;
 
   // The privileges go back to how they were: start-up keeps the

@@ -27,15 +27,10 @@ constexpr GUID kProgramFiles = {0x905E63B6, 0xC1BF, 0x494E, {0xB2, 0x9C, 0x65, 0
 constexpr GUID kProgramFilesCommonX64 = {0x6365D5A7, 0x0F0D, 0x45E5, {0x87, 0xF6, 0x0D, 0xA5, 0x6B, 0x6A, 0x4F, 0x7D}};
 constexpr GUID kProgramFilesCommon = {0xF7F1ED05, 0x9F6D, 0x47A2, {0xAA, 0xAE, 0x29, 0xD3, 0x17, 0xC6, 0xF0, 0x66}};
 
-template <typename Fn>
-Fn Lookup(const wchar_t* module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(SystemProcAddress(module, name)));
-}
-
 // The shell's folder by CSIDL, never created here.
 std::u16string SpecialFolder(int csidl) {
   using Fn = BOOL(WINAPI*)(HWND, wchar_t*, int, BOOL);
-  static const auto get = Lookup<Fn>(L"shell32.dll", "SHGetSpecialFolderPathW");
+  static const auto get = SystemProc<Fn>(L"shell32.dll", "SHGetSpecialFolderPathW");
   if (!get) return {};
   wchar_t buffer[MAX_PATH] = {};
   if (!get(nullptr, buffer, csidl, FALSE)) return {};
@@ -45,7 +40,7 @@ std::u16string SpecialFolder(int csidl) {
 
 std::u16string KnownFolder(const GUID& id) {
   using Fn = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, wchar_t**);
-  static const auto get = Lookup<Fn>(L"shell32.dll", "SHGetKnownFolderPath");
+  static const auto get = SystemProc<Fn>(L"shell32.dll", "SHGetKnownFolderPath");
   if (!get) return {};
   wchar_t* path = nullptr;
   HRESULT hr = get(id, 0, nullptr, &path);
@@ -143,7 +138,7 @@ class InstallValueSource : public VariableSource {
 
 bool Is64BitWindows() {
   using Fn = void(WINAPI*)(SYSTEM_INFO*);
-  static const auto native = Lookup<Fn>(L"kernel32.dll", "GetNativeSystemInfo");
+  static const auto native = SystemProc<Fn>(L"kernel32.dll", "GetNativeSystemInfo");
   SYSTEM_INFO info{};
   if (native)
     native(&info);

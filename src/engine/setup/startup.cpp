@@ -52,7 +52,7 @@ std::u16string FileNamePart(const std::u16string& path) {
 // A 64-bit product turns off file-system redirection for the whole process.
 bool DisableRedirection() {
   using Fn = BOOL(WINAPI*)(PVOID*);
-  auto fn = reinterpret_cast<Fn>(SystemProcAddress(L"kernel32.dll", "Wow64DisableWow64FsRedirection"));
+  auto fn = SystemProc<Fn>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
   PVOID old = nullptr;
   return fn && fn(&old);
 }
