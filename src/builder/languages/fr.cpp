@@ -27,8 +27,8 @@ constexpr std::array<std::string_view, kMessageCount> kFrenchMessages = {
     // 8: status while the payload is being opened.
     "Préparation des fichiers de <product>...",
     // 9: an earlier version must be removed first (error box and page text).
-    "Une version antérieure de <product> doit être désinstallée avant de pouvoir installer "
-    "cette version.",
+    "Vous devez désinstaller une version antérieure de <product> avant d'installer cette "
+    "version.",
     // 10: uninstall finished with failures; %s = the failure summary.
     "<product> a été supprimé, mais certains éléments n'ont pas pu l'être\u00a0:\r\n\r\n"
     "%s",
