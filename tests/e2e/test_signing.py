@@ -94,6 +94,8 @@ class SigningTest(unittest.TestCase):
                 signed = self.sign(installer)
                 self.assertNotEqual(certificate_entry(signed), (0, 0))
                 self.assert_signature_sound(signed)
+                # The builder checks a signed installer by the engine's rules.
+                self.assertEqual(harness.inspect(signed)["checks"]["engine_checksum"], "ok")
 
                 assert_silent_success(self, run_setup(signed))
                 self.assertEqual(files_below(folder), {"readme.txt", "data\\table.bin", "uninstall\\Install.log",
