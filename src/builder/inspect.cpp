@@ -327,7 +327,12 @@ bool InspectInstaller(std::span<const uint8_t> image, std::string& json, std::st
   // The payload as the engine finds it: in the section, or after it in the file.
   std::span<const uint8_t> payload;
   if (settings.PayloadInFile) {
-    payload = image.subspan(std::min<size_t>(image.size(), section.raw_pointer + script_end));
+    // Up to the end of the file, or of a signed one to its certificate table.
+    const uint64_t start = uint64_t(section.raw_pointer) + script_end;
+    if (CheckPayloadInFile(image.size(), start, header.PayloadSize, ReadCertificateTable(image, section.pe_offset)) !=
+        kArcOk)
+      return Corrupt(error, kErrPayloadLength, "payload area");
+    payload = image.subspan(size_t(start), header.PayloadSize);
   } else {
     size_t end = header.ArchiveEnd;
     if (end < script_end || end > data.size()) return Corrupt(error, kErrPayloadLength, "payload area");

@@ -1,5 +1,5 @@
-// PE image rules over plain bytes: the .setup section, the engine checksum and
-// the uninstaller image.
+// PE image rules over plain bytes: the .setup section, the engine checksum, the
+// certificate table and the uninstaller image.
 #include "pe_image.h"
 
 #include <algorithm>
@@ -15,6 +15,13 @@ constexpr uint32_t kDosPeOffset = 60;
 constexpr uint32_t kMinPeOffset = 64, kMaxPeOffset = 4096;
 constexpr uint16_t kMinSections = 4, kMaxSections = 99;
 constexpr uint32_t kOptMagicPe32 = 0x10B, kOptMagicPe32Plus = 0x20B;
+
+// Inside the optional header: NumberOfRvaAndSizes and the data directories
+// (PE32 / PE32+); the certificate table is directory 4.
+constexpr uint32_t kOptDirCount32 = 92, kOptDirCount64 = 108;
+constexpr uint32_t kOptDirs32 = 96, kOptDirs64 = 112;
+constexpr uint32_t kDirCertificate = 4;
+constexpr uint32_t kCertificateAlignment = 8;
 
 // Offsets inside one section header.
 constexpr uint32_t kShVirtualSize = 8;
@@ -80,10 +87,48 @@ int LocateSetupSection(std::span<const uint8_t> image, SetupSection& out) {
       out);
 }
 
+uint32_t CertificateEntryOffset(std::span<const uint8_t> head, uint32_t pe_offset) {
+  const uint64_t optional = uint64_t(pe_offset) + 24;
+  if (optional + 2 > head.size()) return 0;
+  const uint16_t magic = LoadU16(head.data() + optional);
+  if (magic != kOptMagicPe32 && magic != kOptMagicPe32Plus) return 0;
+  const bool pe32 = magic == kOptMagicPe32;
+  const uint32_t count_at = pe32 ? kOptDirCount32 : kOptDirCount64;
+  const uint32_t entry_at = (pe32 ? kOptDirs32 : kOptDirs64) + kDirCertificate * 8;
+  if (uint64_t(pe_offset) + kPeOptionalHeaderSize + 2 > head.size() || optional + entry_at + 8 > head.size())
+    return 0;
+  // The entry exists only when the header says it has that many directories.
+  if (LoadU16(head.data() + pe_offset + kPeOptionalHeaderSize) < entry_at + 8 ||
+      LoadU32(head.data() + optional + count_at) <= kDirCertificate)
+    return 0;
+  return uint32_t(optional + entry_at);
+}
+
+CertificateTable ReadCertificateTable(std::span<const uint8_t> head, uint32_t pe_offset) {
+  const uint32_t entry = CertificateEntryOffset(head, pe_offset);
+  if (entry == 0) return {};
+  return {LoadU32(head.data() + entry), LoadU32(head.data() + entry + 4)};
+}
+
 uint32_t EngineChecksum(const uint8_t* head, size_t head_size, uint32_t pe_offset) {
   size_t start = size_t(pe_offset) + kPeChecksumStart;
   if (start >= head_size) return Sum32(nullptr, 0);
-  return Sum32(head + start, (long long)(head_size - start));
+  uint32_t sum = Sum32(head + start, (long long)(head_size - start));
+  // Counting the entry as zeros is taking its two words back out of the sum;
+  // they are whole 4-byte groups of it (60 or 76 bytes after the start).
+  const uint32_t entry = CertificateEntryOffset({head, head_size}, pe_offset);
+  if (entry >= start && (entry - start) % 4 == 0 && entry + 8 <= head_size)
+    sum -= LoadU32(head + entry) + LoadU32(head + entry + 4);
+  return sum;
+}
+
+int CheckPayloadInFile(uint64_t file_size, uint64_t start, uint32_t payload_size, CertificateTable certificate) {
+  const uint64_t end = start + payload_size;
+  if (end == file_size) return kArcOk;
+  if (certificate.Present() && uint64_t(certificate.offset) + certificate.size == file_size &&
+      certificate.offset == AlignUp(end, kCertificateAlignment))
+    return kArcOk;
+  return kErrPayloadLength;
 }
 
 Bytes BuildUninstallerImage(Bytes head, std::span<const uint8_t> tail, const SetupSection& section) {
@@ -94,6 +139,15 @@ Bytes BuildUninstallerImage(Bytes head, std::span<const uint8_t> tail, const Set
       table_end > head.size()) {
     return {};
   }
+
+  // The signature covered bytes that change here; a table at the end of the
+  // file goes, and the entry no longer names one.
+  const uint64_t tail_start = uint64_t(section.raw_pointer) + section.raw_size;
+  const CertificateTable certificate = ReadCertificateTable(head, pe);
+  if (certificate.Present() && certificate.offset >= tail_start &&
+      uint64_t(certificate.offset) + certificate.size == tail_start + tail.size())
+    tail = tail.first(size_t(certificate.offset - tail_start));
+  if (const uint32_t entry = CertificateEntryOffset(head, pe)) std::memset(head.data() + entry, 0, 8);
 
   head.insert(head.end(), tail.begin(), tail.end());
   uint8_t* image = head.data();

@@ -1,5 +1,6 @@
 // PE image rules over plain bytes: finding the .setup section, the engine
-// checksum range, the uninstaller image without the archive, and attaching one.
+// checksum range, the certificate table a signature adds, the uninstaller
+// image without the archive, and attaching one.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -46,13 +47,37 @@ using ReadAt = std::function<bool(uint64_t offset, void* out, size_t n)>;
 int LocateSetupSection(const ReadAt& read_at, SetupSection& out);
 int LocateSetupSection(std::span<const uint8_t> image, SetupSection& out);
 
+// The certificate table that signing appends to the file, as the data
+// directories name it (a file offset, unlike the other directories).
+struct CertificateTable {
+  uint32_t offset = 0, size = 0;
+  bool Present() const { return offset != 0 && size != 0; }
+};
+
+// File offset of the certificate-table entry of the data directories (8
+// bytes), or 0 when the optional header (PE32 or PE32+) has no such entry.
+uint32_t CertificateEntryOffset(std::span<const uint8_t> head, uint32_t pe_offset);
+// The table that entry names; empty when there is none (an unsigned file).
+CertificateTable ReadCertificateTable(std::span<const uint8_t> head, uint32_t pe_offset);
+
 // Sum32 over head[pe_offset + 92, head_size): everything after the PE
-// checksum field up to the archive's raw data.
+// checksum field up to the archive's raw data, with the certificate-table
+// entry counted as zeros. Signing writes only that entry (and the PE checksum)
+// inside this range, so a signed installer keeps its unsigned checksum; in an
+// unsigned one the entry is zero and the sum is the plain Sum32.
 uint32_t EngineChecksum(const uint8_t* head, size_t head_size, uint32_t pe_offset);
+
+// PayloadInFile: kArcOk when payload_size bytes from file offset `start` end
+// the file, or, in a signed installer, end where the certificate table begins
+// (after the zero to 7 bytes that align the table to 8) and the table ends
+// the file. Anything else after the payload is kErrPayloadLength.
+int CheckPayloadInFile(uint64_t file_size, uint64_t start, uint32_t payload_size, CertificateTable certificate);
 
 // The uninstaller: `head` (the bytes before the archive's raw data) plus
 // `tail` (the bytes after it), with the archive's section header removed and
-// the sizes lowered. Empty when the section table does not lie inside head.
+// the sizes lowered. A signature no longer fits the changed bytes: its
+// certificate-table entry is cleared and a table at the end of tail dropped.
+// Empty when the section table does not lie inside head.
 Bytes BuildUninstallerImage(Bytes head, std::span<const uint8_t> tail, const SetupSection& section);
 
 // Builder side: appends `archive` as a new last section named .setup.

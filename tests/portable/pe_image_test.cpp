@@ -138,6 +138,119 @@ TEST(EngineChecksum, CoversEverythingAfterThePeChecksumField) {
   EXPECT_EQ(EngineChecksum(head.data(), kPe + 92, kPe), kSum32Seed);
 }
 
+// The certificate-table entry of a PE32 with 16 data directories, as MakePe
+// lays it out: optional header + 96 + 4 * 8.
+constexpr uint32_t kCertEntry = kPe + 24 + 96 + 32;
+
+Bytes WithDirectories(Bytes exe, uint32_t count = 16) {
+  StoreU32(exe.data() + kPe + 24 + 92, count);
+  return exe;
+}
+
+void SetCertificateEntry(Bytes& exe, uint32_t offset, uint32_t size, uint32_t entry = kCertEntry) {
+  StoreU32(exe.data() + entry, offset);
+  StoreU32(exe.data() + entry + 4, size);
+}
+
+TEST(EngineChecksum, IgnoresOnlyTheCertificateTableEntry) {
+  Bytes pe32 = WithDirectories(MakePe(kFiveWithSetup));
+  pe32.resize(0x800);  // up to the archive's raw data
+  ASSERT_EQ(CertificateEntryOffset(pe32, kPe), kCertEntry);
+  // A PE32+ keeps its directory count and directories 16 bytes further on.
+  Bytes pe64 = pe32;
+  StoreU16(pe64.data() + kPe + 24, 0x20B);
+  StoreU32(pe64.data() + kPe + 24 + 92, 0);
+  StoreU32(pe64.data() + kPe + 24 + 108, 16);
+  const uint32_t entry64 = kCertEntry + 16;
+  ASSERT_EQ(CertificateEntryOffset(pe64, kPe), entry64);
+
+  auto four_directories = [](Bytes& h) { StoreU32(h.data() + kPe + 24 + 92, 4); };
+  auto short_optional_header = [](Bytes& h) { StoreU16(h.data() + kPe + 20, 96 + 32); };
+  auto none = [](Bytes&) {};
+  struct Case {
+    const char* name;
+    const Bytes& image;
+    std::function<void(Bytes&)> layout;  // applied to both: the unsigned head
+    std::function<void(Bytes&)> change;  // what signing (or damage) then writes
+    bool counted;
+  };
+  const Case cases[] = {
+      {"signed PE32: entry filled", pe32, none, [](Bytes& h) { SetCertificateEntry(h, 0x123400, 0x5678); }, false},
+      {"signed PE32+", pe64, none, [&](Bytes& h) { SetCertificateEntry(h, 0x123400, 0x5678, entry64); }, false},
+      {"the PE checksum field", pe32, none, [](Bytes& h) { StoreU32(h.data() + kPe + 88, 0xABCD); }, false},
+      {"byte before the entry", pe32, none, [](Bytes& h) { h[kCertEntry - 1] ^= 1; }, true},
+      {"byte after the entry", pe32, none, [](Bytes& h) { h[kCertEntry + 8] ^= 1; }, true},
+      {"PE32+: where a PE32 entry would be", pe64, none, [](Bytes& h) { h[kCertEntry] ^= 1; }, true},
+      {"only 4 directories: no entry", pe32, four_directories, [](Bytes& h) { h[kCertEntry] ^= 1; }, true},
+      {"optional header ends before the entry", pe32, short_optional_header, [](Bytes& h) { h[kCertEntry] ^= 1; },
+       true},
+  };
+  for (const Case& c : cases) {
+    Bytes head = c.image;
+    c.layout(head);
+    // Unsigned: the entry is zero and the sum is exactly the plain Sum32.
+    const uint32_t plain = Sum32(head.data() + kPe + 92, (long long)head.size() - kPe - 92);
+    ASSERT_EQ(EngineChecksum(head.data(), head.size(), kPe), plain) << c.name;
+    c.change(head);
+    const uint32_t sum = EngineChecksum(head.data(), head.size(), kPe);
+    if (c.counted) {
+      EXPECT_NE(sum, plain) << c.name;
+    } else {
+      EXPECT_EQ(sum, plain) << c.name;
+    }
+  }
+}
+
+TEST(CheckPayloadInFile, EndsTheFileOrTheCertificateTable) {
+  const uint64_t start = 0x1000;
+  struct Case {
+    const char* name;
+    uint32_t payload_size;
+    uint64_t file_size;
+    CertificateTable certificate;
+    int expected;
+  };
+  const Case cases[] = {
+      {"unsigned, ends the file", 0x800, 0x1800, {}, kArcOk},
+      {"unsigned, empty payload", 0, 0x1000, {}, kArcOk},
+      {"unsigned, a byte appended", 0x800, 0x1801, {}, kErrPayloadLength},
+      {"unsigned, file too short", 0x800, 0x17FF, {}, kErrPayloadLength},
+      {"signed, table right after", 0x800, 0x1800 + 0x500, {0x1800, 0x500}, kArcOk},
+      {"signed, table after 3 alignment bytes", 0x7FD, 0x1800 + 0x500, {0x1800, 0x500}, kArcOk},
+      {"signed, 8 bytes between", 0x800, 0x1808 + 0x500, {0x1808, 0x500}, kErrPayloadLength},
+      {"signed, bytes appended after the table", 0x800, 0x1800 + 0x510, {0x1800, 0x500}, kErrPayloadLength},
+      {"signed, payload runs into the table", 0x808, 0x1800 + 0x500, {0x1800, 0x500}, kErrPayloadLength},
+      {"entry with offset only", 0x800, 0x1800 + 0x500, {0x1800, 0}, kErrPayloadLength},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(CheckPayloadInFile(c.file_size, start, c.payload_size, c.certificate), c.expected) << c.name;
+}
+
+TEST(UninstallerImage, DropsTheSignature) {
+  // A signed installer: padding and the certificate table follow the archive,
+  // which is the last section.
+  Bytes exe = WithDirectories(MakePe({{".text"}, {".rdata"}, {".data"}, {".setup", 0x2000}}));
+  const uint32_t table = uint32_t(exe.size()) + 8;
+  exe.resize(table, 0);
+  exe.resize(table + 0x300, 0xCE);
+  SetCertificateEntry(exe, table, 0x300);
+  SetupSection s;
+  ASSERT_EQ(LocateSetupSection(exe, s), kArcOk);
+  const uint32_t archive_end = s.raw_pointer + s.raw_size;
+  Bytes image = BuildUninstallerImage(Bytes(exe.begin(), exe.begin() + s.raw_pointer),
+                                      std::span<const uint8_t>(exe).subspan(archive_end), s);
+  ASSERT_EQ(image.size(), size_t(s.raw_pointer) + 8);  // only the padding stays
+  EXPECT_EQ(ReadCertificateTable(image, kPe).offset, 0u);
+  EXPECT_EQ(ReadCertificateTable(image, kPe).size, 0u);
+
+  // Data after the table is no signature of ours to drop: kept, entry cleared.
+  exe.push_back(0x11);
+  image = BuildUninstallerImage(Bytes(exe.begin(), exe.begin() + s.raw_pointer),
+                                std::span<const uint8_t>(exe).subspan(archive_end), s);
+  EXPECT_EQ(image.size(), exe.size() - s.raw_size);
+  EXPECT_FALSE(ReadCertificateTable(image, kPe).Present());
+}
+
 TEST(UninstallerImage, SectionsAfterTheArchiveMoveUp) {
   // .setup in the middle, and a last section without raw data.
   std::vector<Section> layout = {{".text"}, {".setup", 0x2000}, {".rdata"}, {".data", 0x400}, {".bss", 0}};

@@ -19,6 +19,8 @@ TEST(LibraryLoader, LoadsFromTheSystemFolderOnceAndNothingElse) {
   EXPECT_EQ(LoadSystemLibrary(L"VERSION.DLL"), first);
   EXPECT_NE(SystemProcAddress(L"version.dll", "GetFileVersionInfoSizeW"), nullptr);
   EXPECT_EQ(SystemProcAddress(L"version.dll", "NoSuchExport"), nullptr);
+  // Loaded by full path, a library already in the process is the same module.
+  EXPECT_EQ(LoadSystemLibrary(L"kernel32.dll"), GetModuleHandleW(L"kernel32.dll"));
 
   // A planted DLL in the program's own folder is not found.
   wchar_t exe[MAX_PATH];

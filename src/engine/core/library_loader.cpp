@@ -32,15 +32,29 @@ bool SearchFlagsSupported() {
   return kernel && GetProcAddress(kernel, "AddDllDirectory");
 }
 
-HMODULE LoadFromSystemFolder(const wchar_t* name) {
-  if (SearchFlagsSupported()) return LoadLibraryExW(name, nullptr, kSearchSystem32);
+// The folder of this process's system libraries: SysWOW64 for a 32-bit
+// process on 64-bit Windows, a path that the file-system redirection (which
+// the engine switches off for 64-bit products) never changes.
+std::wstring SystemFolder() {
   wchar_t folder[MAX_PATH];
-  UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return nullptr;
+  UINT n = GetSystemWow64DirectoryW(folder, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) n = GetSystemDirectoryW(folder, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return {};
   std::wstring path(folder, n);
   if (path.back() != L'\\') path += L'\\';
+  return path;
+}
+
+// By full path: a bare name resolves to any module of that name already in
+// the process, wherever it came from (a copy beside the installer that a
+// system library's own import pulled in).
+HMODULE LoadFromSystemFolder(const wchar_t* name) {
+  std::wstring path = SystemFolder();
+  if (path.empty()) return nullptr;
   path += name;
-  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  // Its own imports come from the system folder too.
+  DWORD flags = SearchFlagsSupported() ? kSearchSystem32 : LOAD_WITH_ALTERED_SEARCH_PATH;
+  return LoadLibraryExW(path.c_str(), nullptr, flags);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
-// File versions from version resources.
+// File versions from version resources, read through version.dll from the
+// system folder (it is no KnownDLL: a static import would take a copy planted
+// beside the installer before any of our code runs).
 #include "install/file_version.h"
 
 #include <windows.h>
@@ -6,19 +8,29 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/library_loader.h"
 #include "core/wide.h"
 
 namespace ks {
+namespace {
+
+constexpr wchar_t kVersionDll[] = L"version.dll";
+
+}  // namespace
 
 std::string FileVersionText(const std::u16string& path) {
+  static const auto size_of = SystemProc<decltype(&GetFileVersionInfoSizeW)>(kVersionDll, "GetFileVersionInfoSizeW");
+  static const auto read = SystemProc<decltype(&GetFileVersionInfoW)>(kVersionDll, "GetFileVersionInfoW");
+  static const auto query = SystemProc<decltype(&VerQueryValueW)>(kVersionDll, "VerQueryValueW");
+  if (!size_of || !read || !query) return {};
   DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeW(W(path), &ignored);
+  DWORD size = size_of(W(path), &ignored);
   if (size == 0) return {};
   std::vector<uint8_t> data(size);
-  if (!GetFileVersionInfoW(W(path), 0, size, data.data())) return {};
+  if (!read(W(path), 0, size, data.data())) return {};
   VS_FIXEDFILEINFO* info = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
+  if (!query(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
       length < sizeof(VS_FIXEDFILEINFO))
     return {};
   char text[64];

@@ -67,6 +67,7 @@ void SetupArchive::Open(const std::u16string& module_path, ArchiveHeader& header
 void SetupArchive::VerifyEngine(const Settings& settings) {
   Bytes head(section_.raw_pointer);
   if (!self_.Seek(0) || !self_.ReadExact(head.data(), int(head.size()))) CorruptInstaller(kErrEngineRead);
+  certificate_ = ReadCertificateTable(head, section_.pe_offset);
   if ((settings.OptionFlags2 & kOpt2EngineChecksum) &&
       EngineChecksum(head.data(), head.size(), section_.pe_offset) != header_->EngineChecksum)
     CorruptInstaller(kErrEngineChecksum);
@@ -90,9 +91,12 @@ void SetupArchive::VerifyEngine(const Settings& settings) {
 ByteReader SetupArchive::OpenPayload(const Settings& settings) {
   std::span<const uint8_t> payload;
   if (settings.PayloadInFile) {
+    // The payload ends the file, or in a signed installer the certificate
+    // table that signing appended after it.
     int64_t offset = int64_t(section_.raw_pointer) + int64_t(script_end_);
-    int64_t length = file_size_ - offset;
-    if (length != int64_t(header_->PayloadSize)) CorruptInstaller(kErrPayloadLength);
+    int64_t length = int64_t(header_->PayloadSize);
+    if (CheckPayloadInFile(uint64_t(file_size_), uint64_t(offset), header_->PayloadSize, certificate_) != kArcOk)
+      CorruptInstaller(kErrPayloadLength);
     payload_copy_.resize(header_->PayloadSize);
     if (!payload_copy_.empty() &&
         (!self_.Seek(offset) || !self_.ReadExact(payload_copy_.data(), int(payload_copy_.size()))))

@@ -44,6 +44,7 @@ class SetupArchive {
   size_t script_end_ = 0;
   Blowfish cipher_;
   bool has_cipher_ = false;
+  CertificateTable certificate_;  // of a signed installer, read with the engine bytes
   Bytes payload_copy_;  // PayloadInFile only
   Bytes uninstaller_image_;
   uint64_t uninstaller_size_ = 0;
