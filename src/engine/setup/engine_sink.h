@@ -6,9 +6,11 @@
 
 namespace ks {
 
+struct InstallRun;
+
 class EngineSink : public InstallSink {
  public:
-  explicit EngineSink(SetupArchive& archive) : archive_(archive) {}
+  EngineSink(SetupArchive& archive, InstallRun& run) : archive_(archive), run_(run) {}
   std::u16string Expand(std::u16string text) override;
   void Log(std::string_view utf8) override;
   void AddFailure(std::string_view text8) override;
@@ -22,6 +24,7 @@ class EngineSink : public InstallSink {
 
  private:
   SetupArchive& archive_;
+  InstallRun& run_;
   unsigned long last_pump_ = 0;  // tick of the last pump
 };
 

@@ -18,12 +18,13 @@ DWORD g_status_time = 0;  // when the last status message was shown
 
 std::u16string Text(int n) {
   const EngineState& e = Engine();
-  return LookupText(e.settings, n, e.windows_folder);
+  int language = e.run.language >= 0 ? e.run.language : e.settings().CurrentLanguage;
+  return LookupText(e.settings(), n, e.windows_folder, language);
 }
 
 void ErrorBox(const std::u16string& text) {
   const EngineState& e = Engine();
-  if (e.AutomaticMode && !(e.settings.OptionFlags2 & kOpt2SilentErrors)) return;
+  if (e.AutomaticMode && !(e.settings().OptionFlags2 & kOpt2SilentErrors)) return;
   std::u16string caption = Text(21);
   ShowMessageBox(text, caption.empty() ? u"Error" : caption, MB_OK | MB_ICONERROR);
 }

@@ -57,30 +57,30 @@ bool DisableRedirection() {
   return fn && fn(&old);
 }
 
+}  // namespace
+
 void ReadInstallerSettings(SetupArchive& archive) {
   EngineState& e = Engine();
   Bytes script;
-  archive.Open(e.module_path, e.header, script);
+  archive.Open(e.module_path, e.header_, script);
 
   SettingsReadOptions options;
   options.product_name = e.command_line.ProductName;
   options.windows_folder = e.windows_folder;
   options.before_script_check = [](const Settings& s) { CreateMainWindow(s); };
-  options.script_check = [&] { return Sum32(script.data(), int64_t(script.size())) == e.header.ScriptKey; };
+  options.script_check = [&] { return Sum32(script.data(), int64_t(script.size())) == e.header_.ScriptKey; };
   ByteReader stream(script);
-  int code = ReadSettings(stream, e.settings, options);
+  int code = ReadSettings(stream, e.settings_, options);
   // The end mark is the one check after the string table, so its message can
   // already be the installer's own; earlier failures show the fixed text.
-  e.settings_loaded = code == 0 || code == kErrEndMark;
+  e.settings_loaded_ = code == 0 || code == kErrEndMark;
   if (code != 0) CorruptInstaller(code);
   script = Bytes();  // the stream is done with once the end mark is read
 
-  if (e.settings.SilentMode == 1) e.AutomaticMode = true;
-  if (e.settings.SilentMode == 2) e.AutomaticMode = false;
-  if (e.settings.Bitness == 1 && !DisableRedirection()) e.redirection_failed = true;
+  if (e.settings_.SilentMode == 1) e.AutomaticMode = true;
+  if (e.settings_.SilentMode == 2) e.AutomaticMode = false;
+  if (e.settings_.Bitness == 1 && !DisableRedirection()) e.redirection_failed = true;
 }
-
-}  // namespace
 
 void RunEngine(HINSTANCE instance) {
   RestrictDllSearch();
