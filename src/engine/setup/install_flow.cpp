@@ -40,9 +40,39 @@ void RunBatch(const std::string& text, const char16_t* label) {
   e.log.AddFailure(line + u"\r\n");
 }
 
-void ShowTextPages(Wizard& wizard) {
+void VerifyEngine(InstallRun& run) {
+  run.archive->VerifyEngine(Engine().settings());
+  run.uninstaller_size = run.archive->UninstallerSize();
+  // Button images need the newer common controls: NT 6, or the 5.2 servers.
+  OsFacts os = GatherOsFacts();
+  if (!(os.platform_id == 2 && (os.major >= 6 || (os.major == 5 && os.minor == 2 && os.product_type != 1))))
+    run.button_images = false;
+}
+
+void ChooseLanguage(InstallRun& run) {
+  const EngineState& e = Engine();
+  if (e.settings().LanguageNames.size() == 1 || e.AutomaticMode) return;
+  int language = run.language;
+  if (!run.wizard->Language(language)) OrderlyExit(1);
+  run.language = language;
+}
+
+void Greet(InstallRun& run) {
+  const EngineState& e = Engine();
+  if (!e.AutomaticMode && !(e.settings().OptionFlags2 & kOpt2NoGreeting) && !run.wizard->Greeting()) OrderlyExit(1);
+}
+
+void AskPassword(InstallRun& run) {
+  const EngineState& e = Engine();
+  const Settings& s = e.settings();
+  if (!e.AutomaticMode && !s.Password.empty() && !run.wizard->Password(s.Password)) Abort();
+}
+
+void ShowTextPages(InstallRun& run) {
   EngineState& e = Engine();
   const Settings& s = e.settings();
+  if (e.AutomaticMode) return;
+  Wizard& wizard = *run.wizard;
   auto pages = [&](const std::vector<Blob>& texts, int extra, bool (Wizard::*page)(const std::string&)) {
     std::vector<std::string> all(texts.begin(), texts.end());
     std::u16string language_text = Text(extra);
@@ -57,6 +87,11 @@ void ShowTextPages(Wizard& wizard) {
   };
   pages(s.LicenseTexts, 63, &Wizard::License);
   pages(s.ReadmeTexts, 64, &Wizard::Readme);
+}
+
+void OpenLog(InstallRun&) {
+  EngineState& e = Engine();
+  e.log_active = e.log.Open(e.settings().OptionFlags);
 }
 
 void RestorePoint(InstallRun& run) {
@@ -113,6 +148,12 @@ void PrepareFolders(InstallRun& run) {
   if ((s.OptionFlags2 & kOpt2NoRegistrationOnRemovable) && run.removable_destination) run.registers_uninstaller = false;
 }
 
+// The value that named the earlier folder goes with the product (ArchiveFlags 0x2000).
+void RecordEarlierFolderValue(InstallRun& run) {
+  if (!run.install_dir_value_to_record.empty())
+    run.uninstall_data.RecordItem(run.install_dir_value_to_record, kRecordRegistryValue);
+}
+
 void RunPreInstallBatches(InstallRun& run) {
   EngineState& e = Engine();
   const Settings& s = e.settings();
@@ -149,8 +190,7 @@ void InstallFiles(InstallRun& run) {
 
   EngineSink sink(archive, run);
   WaitSinceStatus(s.MinStatusTime);
-  PayloadLists lists;
-  int code = InstallPayload(context, sink, lists);
+  int code = InstallPayload(context, sink, run.payload);
   if (code != 0) CorruptInstaller(code);
   WaitSinceStatus(s.MinStatusTime);
   run.restart_required = context.OptionFlags & kOptRestartRequired;
@@ -194,48 +234,25 @@ void Finish(InstallRun& run) {
   e.log_active = false;
 }
 
+// The installation, in its fixed order. What a phase decides or produces
+// stays in the run for the phases after it.
+using Phase = void (*)(InstallRun&);
+constexpr Phase kInstallPhases[] = {
+    VerifyEngine, ChooseLanguage,
+    CheckBitness, CheckExcludedSystems, CheckRequiredProduct, AcquireSingleInstance, FindEarlierInstallation,
+    Greet, AskPassword, ShowTextPages, ClosePrograms, ChooseDestination, ChooseStartMenu,
+    OpenLog, RestorePoint, PrepareFolders, RecordEarlierFolderValue, RunPreInstallBatches,
+    InstallFiles, Finish};
+
 }  // namespace
 
 void RunInstallation(SetupArchive& archive, Wizard& wizard) {
   EngineState& e = Engine();
-  const Settings& s = e.settings();
   InstallRun& run = e.run;
-  run.Begin(s, e.header());
+  run.Begin(e.settings(), e.header());
   run.archive = &archive;
   run.wizard = &wizard;
-
-  archive.VerifyEngine(s);
-  run.uninstaller_size = archive.UninstallerSize();
-  // Button images need the newer common controls: NT 6, or the 5.2 servers.
-  OsFacts os = GatherOsFacts();
-  if (!(os.platform_id == 2 && (os.major >= 6 || (os.major == 5 && os.minor == 2 && os.product_type != 1))))
-    run.button_images = false;
-
-  if (s.LanguageNames.size() != 1 && !e.AutomaticMode) {
-    int language = run.language;
-    if (!wizard.Language(language)) OrderlyExit(1);
-    run.language = language;
-  }
-  CheckBitness(run);
-  CheckExcludedSystems(run);
-  CheckRequiredProduct(run);
-  AcquireSingleInstance(run);
-  FindEarlierInstallation(run);
-  if (!e.AutomaticMode && !(s.OptionFlags2 & kOpt2NoGreeting) && !wizard.Greeting()) OrderlyExit(1);
-  if (!e.AutomaticMode && !s.Password.empty() && !wizard.Password(s.Password)) Abort();
-  if (!e.AutomaticMode) ShowTextPages(wizard);
-  ClosePrograms(run);
-  ChooseDestination(run);
-  ChooseStartMenu(run);
-
-  e.log_active = e.log.Open(s.OptionFlags);
-  RestorePoint(run);
-  PrepareFolders(run);
-  if (!run.install_dir_value_to_record.empty())
-    run.uninstall_data.RecordItem(run.install_dir_value_to_record, kRecordRegistryValue);
-  RunPreInstallBatches(run);
-  InstallFiles(run);
-  Finish(run);
+  for (Phase phase : kInstallPhases) phase(run);
   OrderlyExit(1);
 }
 
