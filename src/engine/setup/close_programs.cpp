@@ -89,7 +89,7 @@ void ClosePrograms(InstallRun& run) {
     if (entry.flags & 0x2) run.uninstall_close_list.push_back(entry);
   // Give the programs a moment to go before files are touched.
   for (DWORD start = GetTickCount(); GetTickCount() - start < 333;) {
-    PumpWaitingMessages();
+    static_cast<void>(PumpWaitingMessages());  // the wait is short; a stop comes with the next step
     Sleep(20);
   }
 }

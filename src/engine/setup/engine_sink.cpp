@@ -30,14 +30,16 @@ void EngineSink::Status(std::u16string_view text) { StatusText(std::u16string(te
 
 void EngineSink::Progress(int percent) { ks::Progress(percent); }
 
-void EngineSink::Pump() {
+bool EngineSink::Pump() {
   // Every message check is a trip to the window server: between files a few
   // per second keep the windows responsive without slowing many small files.
   constexpr DWORD kPumpIntervalMs = 50;
   DWORD now = GetTickCount();
-  if (now - last_pump_ < kPumpIntervalMs) return;
-  last_pump_ = now;
-  PumpWaitingMessages();
+  if (now - last_pump_ >= kPumpIntervalMs) {
+    last_pump_ = now;
+    if (PumpWaitingMessages()) run_.cancel_requested = true;
+  }
+  return run_.cancel_requested;
 }
 
 std::span<const uint8_t> EngineSink::PayloadArea() {

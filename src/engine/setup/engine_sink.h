@@ -18,7 +18,7 @@ class EngineSink : public InstallSink {
   std::u16string Text(int number) override;
   void Status(std::u16string_view text) override;
   void Progress(int percent) override;
-  void Pump() override;
+  [[nodiscard]] bool Pump() override;
   std::span<const uint8_t> PayloadArea() override;
   void ProcessDeleteList() override;
 

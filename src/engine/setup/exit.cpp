@@ -11,7 +11,7 @@ namespace ks {
 
 void OrderlyExit(int code) {
   // Windows, the log and the notification thread join this path as they arrive.
-  PumpWaitingMessages();
+  static_cast<void>(PumpWaitingMessages());  // ending anyway
   Engine().log.Discard();
   OleUninitialize();
   ExitProcess(code);

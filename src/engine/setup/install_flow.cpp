@@ -191,6 +191,7 @@ void InstallFiles(InstallRun& run) {
   EngineSink sink(archive, run);
   WaitSinceStatus(s.MinStatusTime);
   int code = InstallPayload(context, sink, run.payload);
+  if (code == kPayloadCancelled) Abort();
   if (code != 0) CorruptInstaller(code);
   WaitSinceStatus(s.MinStatusTime);
   run.restart_required = context.OptionFlags & kOptRestartRequired;

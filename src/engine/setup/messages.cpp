@@ -53,7 +53,7 @@ void Progress(int) {}
 void WaitSinceStatus(int ms) {
   if (Engine().AutomaticMode) return;
   for (int round = 0; round < ms && GetTickCount() - g_status_time < DWORD(ms); ++round) {
-    PumpWaitingMessages();
+    static_cast<void>(PumpWaitingMessages());  // the wait is short; a stop comes with the next step
     Sleep(50);
   }
 }
