@@ -171,7 +171,7 @@ bool FolderPassesTests(InstallRun& run, std::u16string& folder) {
       if (c == u'"') c = u'`';
     Launch(command + u" /r:\"" + own + u"\"", 0);
   }
-  OrderlyExit(1);
+  OrderlyExit(ExitCode::kInstallEnd);
 }
 
 }  // namespace
@@ -225,7 +225,7 @@ void ChooseDestination(InstallRun& run) {
       if ((s.OptionFlags2 & kOpt2ConfirmUpgrade) && !run.earlier.DisplayVersion.empty() &&
           (s.ConfirmUpgradeBelow.empty() || CompareVersions(run.earlier.DisplayVersion, s.ConfirmUpgradeBelow) < 0) &&
           !Question(Text(72), Text(20)))
-        OrderlyExit(1);
+        OrderlyExit(ExitCode::kAborted);
     }
     run.InstallDir = run.earlier.InstallLocation;
   } else {

@@ -53,13 +53,13 @@ void ChooseLanguage(InstallRun& run) {
   const EngineState& e = Engine();
   if (e.settings().LanguageNames.size() == 1 || e.AutomaticMode) return;
   int language = run.language;
-  if (!run.wizard->Language(language)) OrderlyExit(1);
+  if (!run.wizard->Language(language)) OrderlyExit(ExitCode::kAborted);
   run.language = language;
 }
 
 void Greet(InstallRun& run) {
   const EngineState& e = Engine();
-  if (!e.AutomaticMode && !(e.settings().OptionFlags2 & kOpt2NoGreeting) && !run.wizard->Greeting()) OrderlyExit(1);
+  if (!e.AutomaticMode && !(e.settings().OptionFlags2 & kOpt2NoGreeting) && !run.wizard->Greeting()) OrderlyExit(ExitCode::kAborted);
 }
 
 void AskPassword(InstallRun& run) {
@@ -254,7 +254,7 @@ void RunInstallation(SetupArchive& archive, Wizard& wizard) {
   run.archive = &archive;
   run.wizard = &wizard;
   for (Phase phase : kInstallPhases) phase(run);
-  OrderlyExit(1);
+  OrderlyExit(ExitCode::kInstallEnd);
 }
 
 }  // namespace ks

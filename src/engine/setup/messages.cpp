@@ -31,7 +31,7 @@ void ErrorBox(const std::u16string& text) {
 
 void ErrorExit(const std::u16string& text) {
   ErrorBox(text);
-  OrderlyExit(1);
+  OrderlyExit(ExitCode::kAborted);
 }
 
 bool Question(const std::u16string& text, const std::u16string& caption) {
@@ -41,7 +41,7 @@ bool Question(const std::u16string& text, const std::u16string& caption) {
 void Abort() {
   const EngineState& e = Engine();
   if (!e.AutomaticMode) ShowMessageBox(Text(e.uninstalling ? 101 : 98), Text(111), MB_OK | MB_ICONWARNING);
-  OrderlyExit(1);
+  OrderlyExit(ExitCode::kAborted);
 }
 
 void Status(int message) { StatusText(Text(message)); }

@@ -28,7 +28,7 @@ namespace {
 // Crash reports are not written yet: a crash ends the run with exit code 1
 // instead of the system's fault dialog.
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS*) {
-  ExitProcess(1);
+  ExitProcess(static_cast<UINT>(ExitCode::kFatal));
 }
 
 std::u16string ModulePath() {
@@ -88,10 +88,11 @@ void RunEngine(HINSTANCE instance) {
   EngineState& e = Engine();
   SetUnhandledExceptionFilter(CrashFilter);
   OleInitialize(nullptr);
+  // Every end, orderly or fatal, runs these (newest first).
+  AddExitStep([] { OleUninitialize(); });
   EnablePrivilege(kTakeOwnershipPrivilege);
   SetFatalMessageSink([](const std::u16string& text) { ShowMessageBox(text, u"Error", MB_OK | MB_ICONERROR); });
-  // A fatal stop leaves no temporary log behind (the orderly exit does the same).
-  AddFatalHandler([] { Engine().log.Discard(); });
+  AddExitStep([] { Engine().log.Discard(); });  // no temporary log left behind
 
   e.instance = instance;
   e.module_path = ModulePath();
@@ -106,8 +107,8 @@ void RunEngine(HINSTANCE instance) {
 
   if (e.command_line.UninstallMode) {
     if (!e.command_line.UninstallName) UsageError(u"Product name required");
-    RunUninstaller(*e.command_line.UninstallName);
-    OrderlyExit(0);
+    RunUninstaller(*e.command_line.UninstallName);  // the code is the same either way
+    OrderlyExit(ExitCode::kUninstallEnd);
   }
 
   static SetupArchive archive;  // lives, with its open file, until the process ends

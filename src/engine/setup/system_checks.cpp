@@ -23,7 +23,7 @@ void CheckBitness(InstallRun&) {
   if (bitness != 1 && bitness != 2) return;
   bool system64 = Is64BitWindows();
   if ((bitness == 1 && !system64) || (bitness == 2 && system64)) {
-    if (e.AutomaticMode) OrderlyExit(1);
+    if (e.AutomaticMode) OrderlyExit(ExitCode::kAborted);
     ErrorExit(FormatText(Text(81), {int64_t(bitness == 1 ? 64 : 32)}));
   }
   if (bitness == 1 && e.redirection_failed) Fatal(u"Wow64DisableWow64FsRedirection() failed");
