@@ -1,5 +1,5 @@
-// The engine's process-wide state, in one place: what the command line, the
-// archive and the settings gave (read-only after start-up), and the run.
+// The engine's process-wide state, in one place: what the command line, archive
+// and settings gave (const after start-up), and the run state (setup/install_run.h).
 #pragma once
 #include <windows.h>
 
