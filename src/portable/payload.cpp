@@ -117,7 +117,9 @@ int PayloadReader::ReadChunk() {
     bool stopped = false;
     InflateProgress progress;
     if (hooks_.inflate_progress)
-      progress = [&](uint64_t in, uint64_t total, uint64_t out) { return stopped = hooks_.inflate_progress(in, total, out); };
+      progress = [&](uint64_t in, uint64_t total, uint64_t out) {
+        return stopped = hooks_.inflate_progress(in, total, out);
+      };
     if (!InflateInto(data.data(), data.size(), queue_, progress, hooks_.inflate_interval))
       return stopped ? kPayloadCancelled : kErrChunkInflate;
   } else {

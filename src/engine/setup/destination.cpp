@@ -219,9 +219,11 @@ void ChooseDestination(InstallRun& run) {
     std::string no_downgrade = SystemCodePage().FromWide(key.ReadValueText(u"NoDowngradeBelow", u""));
     if (!no_downgrade.empty() && CompareVersions(s.ProductVersion, no_downgrade) < 0)
       ErrorExit(FormatText(Text(106), {SystemCodePage().ToWide(no_downgrade)}));
-    run.InstallType = ClassifyInstallation(s.OptionFlags2 & kOpt2CompareVersions, run.earlier.DisplayVersion, s.ProductVersion);
+    run.InstallType =
+        ClassifyInstallation(s.OptionFlags2 & kOpt2CompareVersions, run.earlier.DisplayVersion, s.ProductVersion);
     if (!e.AutomaticMode && !(s.OptionFlags & kOptNoInstallTypeQuestion)) {
-      if (!Question(Text(run.InstallType) + u"\r\n" + run.earlier.InstallLocation + u"\r\n\r\n" + Text(7), Text(2))) Abort();
+      if (!Question(Text(run.InstallType) + u"\r\n" + run.earlier.InstallLocation + u"\r\n\r\n" + Text(7), Text(2)))
+        Abort();
       if ((s.OptionFlags2 & kOpt2ConfirmUpgrade) && !run.earlier.DisplayVersion.empty() &&
           (s.ConfirmUpgradeBelow.empty() || CompareVersions(run.earlier.DisplayVersion, s.ConfirmUpgradeBelow) < 0) &&
           !Question(Text(72), Text(20)))

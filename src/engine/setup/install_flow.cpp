@@ -59,7 +59,8 @@ void ChooseLanguage(InstallRun& run) {
 
 void Greet(InstallRun& run) {
   const EngineState& e = Engine();
-  if (!e.AutomaticMode && !(e.settings().OptionFlags2 & kOpt2NoGreeting) && !run.wizard->Greeting()) OrderlyExit(ExitCode::kAborted);
+  if (!e.AutomaticMode && !(e.settings().OptionFlags2 & kOpt2NoGreeting) && !run.wizard->Greeting())
+    OrderlyExit(ExitCode::kAborted);
 }
 
 void AskPassword(InstallRun& run) {
@@ -162,7 +163,8 @@ void RunPreInstallBatches(InstallRun& run) {
   pre += e.command_line.BatchAdditions[0];
   RunBatch(pre, u"Pre-Installation Batch");
   if (run.InstallType == kInstallUpgrade) RunBatch(s.UpgradeBatch, u"Upgrade Batch");
-  if (run.earlier.exists && (run.InstallType == kInstallSame || !(e.header().ArchiveFlags & kArcReinstallSameVersionOnly)))
+  if (run.earlier.exists &&
+      (run.InstallType == kInstallSame || !(e.header().ArchiveFlags & kArcReinstallSameVersionOnly)))
     RunBatch(s.ReinstallBatch, u"Reinstall Batch");
 }
 
