@@ -196,7 +196,8 @@ void InstallFiles(InstallRun& run) {
   if (code == kPayloadCancelled) Abort();
   if (code != 0) CorruptInstaller(code);
   WaitSinceStatus(s.MinStatusTime);
-  run.restart_required = context.OptionFlags & kOptRestartRequired;
+  // Added to, never replaced: the delete list may already have asked for the restart.
+  if (context.OptionFlags & kOptRestartRequired) run.restart_required = true;
 }
 
 void Finish(InstallRun& run) {
