@@ -113,8 +113,15 @@ int PayloadReader::ReadChunk() {
   Bytes data(stored, stored + size);
   if (coding_.cipher) BlowfishDecipherBuffer(*coding_.cipher, data);
   if (coding_.compressed) {
-    if (!InflateInto(data.data(), data.size(), queue_, hooks_.inflate_progress))
-      return kErrChunkInflate;
+    // A stop asked for during inflation is no damage: tell the two apart.
+    bool stopped = false;
+    InflateProgress progress;
+    if (hooks_.inflate_progress)
+      progress = [&](uint64_t in, uint64_t total, uint64_t out) {
+        return stopped = hooks_.inflate_progress(in, total, out);
+      };
+    if (!InflateInto(data.data(), data.size(), queue_, progress, hooks_.inflate_interval))
+      return stopped ? kPayloadCancelled : kErrChunkInflate;
   } else {
     queue_.insert(queue_.end(), data.begin(), data.end());
   }

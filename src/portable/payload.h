@@ -50,8 +50,10 @@ constexpr uint32_t kKeepAttributes = 0xFFFFFFFF;
 constexpr uint32_t kMaxPayloadFileSize = 0x40000000;
 constexpr size_t kDefaultChunkInput = 1u << 20;
 
-// Corrupt-installer codes of payload extraction.
+// Corrupt-installer codes of payload extraction, and the one end that is no
+// damage: the user asked to stop.
 enum PayloadError : int {
+  kPayloadCancelled = -1,
   kPayloadOk = 0,
   kErrChunkInflate = 60,
   kErrChunkSize = 61,
@@ -112,11 +114,12 @@ class PayloadWriter {
 // Hooks for the engine's status display while chunks are decoded.
 struct PayloadReadHooks {
   std::function<void()> before_chunk;  // the "reading" status message
-  InflateProgress inflate_progress;
+  InflateProgress inflate_progress;    // true: stop (Next returns kPayloadCancelled)
+  std::chrono::nanoseconds inflate_interval = kInflateProgressInterval;
 };
 
 // Decodes the payload area chunk by chunk into the record queue and takes out
-// one record at a time. Every error is a corrupt-installer code.
+// one record at a time. Every error but kPayloadCancelled is a corrupt-installer code.
 class PayloadReader {
  public:
   PayloadReader(std::span<const uint8_t> area, PayloadCoding coding,

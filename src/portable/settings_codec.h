@@ -41,5 +41,7 @@ TextW ReplacePlaceholders(std::u16string_view text, const Settings& s,
 // Text n of the current language with "<product>", "<description>" and
 // "<os>" replaced; empty for an index outside the table.
 TextW LookupText(const Settings& s, int n, std::u16string_view windows_folder);
+// The same in the given language (an index into LanguageNames).
+TextW LookupText(const Settings& s, int n, std::u16string_view windows_folder, int language);
 
 }  // namespace ks

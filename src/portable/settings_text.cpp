@@ -34,10 +34,14 @@ TextW ReplacePlaceholders(std::u16string_view text, const Settings& s,
 }
 
 TextW LookupText(const Settings& s, int n, std::u16string_view windows_folder) {
+  return LookupText(s, n, windows_folder, s.CurrentLanguage);
+}
+
+TextW LookupText(const Settings& s, int n, std::u16string_view windows_folder, int language) {
   if (n < 0 || size_t(n) >= s.StringTable.size()) return {};
   const std::vector<TextW>& row = s.StringTable[size_t(n)];
-  if (s.CurrentLanguage < 0 || size_t(s.CurrentLanguage) >= row.size()) return {};
-  return ReplacePlaceholders(row[size_t(s.CurrentLanguage)], s, windows_folder);
+  if (language < 0 || size_t(language) >= row.size()) return {};
+  return ReplacePlaceholders(row[size_t(language)], s, windows_folder);
 }
 
 }  // namespace ks

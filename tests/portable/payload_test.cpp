@@ -182,6 +182,24 @@ TEST(Payload, QueueLeftOverIsReported) {
   EXPECT_EQ(r.Finish(), kErrQueueLeft);
 }
 
+TEST(Payload, StopDuringInflationIsACancelNotDamage) {
+  FileRecord a;
+  a.FileName = "a";
+  Bytes area = Write({{a, Pattern(50000, 1)}}, {true, nullptr}, 1u << 20);
+  for (bool stop : {false, true}) {
+    int calls = 0;
+    PayloadReadHooks hooks;
+    hooks.inflate_interval = std::chrono::nanoseconds(-1);  // report after every piece
+    hooks.inflate_progress = [&](uint64_t, uint64_t, uint64_t) { ++calls; return stop; };
+    PayloadReader r(area, {true, nullptr}, std::move(hooks));
+    FileRecord rec;
+    std::span<const uint8_t> content;
+    EXPECT_EQ(r.Next(50000, rec, content), stop ? kPayloadCancelled : kPayloadOk) << stop;
+    // 50 KB of noise takes several 16 KB input pieces; a stop ends at the first.
+    if (stop) EXPECT_EQ(calls, 1); else EXPECT_GT(calls, 1);
+  }
+}
+
 TEST(Payload, EmptyFileNameIsCorrupt) {
   FileRecord nameless;
   Bytes area = Write({{nameless, Pattern(4, 1)}}, {false, nullptr}, 1u << 20);

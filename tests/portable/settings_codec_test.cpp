@@ -555,6 +555,9 @@ TEST(SettingsText, LookupTextUsesTheCurrentLanguage) {
   EXPECT_EQ(LookupText(s, -1, u""), u"");
   s.CurrentLanguage = -1;
   EXPECT_EQ(LookupText(s, 0, u""), u"");
+  // The language a run chose wins over the settings' default.
+  EXPECT_EQ(LookupText(s, 0, u"", 2), u"fr0");
+  EXPECT_EQ(LookupText(s, 0, u"", 5), u"");
 
   s.CurrentLanguage = 0;
   s.StringTable[0][0] = u"<description> in <os>, <product>";

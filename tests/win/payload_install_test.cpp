@@ -57,7 +57,7 @@ class FakeSink : public InstallSink {
   }
   void Status(std::u16string_view text) override { statuses.emplace_back(text); }
   void Progress(int percent) override { progress.push_back(percent); }
-  void Pump() override {}
+  bool Pump() override { return false; }
   std::span<const uint8_t> PayloadArea() override { return area; }
   void FileWritten(const FileRecord&, const std::u16string& destination) override {
     written_follow_ups.push_back(destination);

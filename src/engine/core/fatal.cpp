@@ -1,4 +1,5 @@
-// The fatal-error routine and the out-of-memory handler.
+// The end of the process: exit steps, the fatal-error routine and the
+// out-of-memory handler.
 #include "core/fatal.h"
 
 #include <windows.h>
@@ -14,54 +15,72 @@ namespace ks {
 namespace {
 
 // Process-wide by nature: the routine must work from anywhere, at any time.
-struct FatalState {
-  std::vector<std::function<void()>> handlers;
+struct EndState {
+  EndState() {
+    steps.reserve(kMaxExitSteps);
+    // Reserved now: the fatal text of an exhausted heap must not need memory.
+    message.reserve(kMaxFatalText);
+  }
+  std::vector<std::function<void()>> steps;
   std::function<void(const std::u16string&)> sink;
   std::u16string advice = u"Make sure the hard drive is not full.";
+  std::u16string message;
   bool in_fatal = false;
+  bool out_of_memory = false;
 };
 
-FatalState& State() {
-  static FatalState state;
+EndState& State() {
+  static EndState state;
   return state;
 }
 
+[[noreturn]] void Exit(ExitCode code) { ExitProcess(static_cast<UINT>(code)); }
+
 void RunGuarded(const std::function<void()>& f) {
-  // A handler that throws must not keep the others (or the message) from running.
+  // A step that throws must not keep the others (or the message) from running.
   try {
     f();
   } catch (...) {
   }
 }
 
+// The one place the exit steps run, for every end. A step that ends the
+// process itself comes back here and the steps not yet run follow.
+void RunExitSteps() {
+  auto& s = State();
+  // Newest first; each runs once because we take it out before calling it.
+  while (!s.steps.empty()) {
+    auto step = std::move(s.steps.back());
+    s.steps.pop_back();
+    RunGuarded(step);
+  }
+}
+
 }  // namespace
 
-bool AddFatalHandler(std::function<void()> handler) {
+bool AddExitStep(std::function<void()> step) {
   auto& s = State();
-  if (s.handlers.size() >= kMaxFatalHandlers) return false;
-  s.handlers.push_back(std::move(handler));
+  if (s.steps.size() >= kMaxExitSteps) return false;
+  s.steps.push_back(std::move(step));
   return true;
+}
+
+void EndProcess(ExitCode code) {
+  RunExitSteps();
+  Exit(code);
 }
 
 void SetFatalMessageSink(std::function<void(const std::u16string&)> sink) { State().sink = std::move(sink); }
 
 void Fatal(std::u16string_view text) {
   auto& s = State();
-  std::u16string message(text.substr(0, kMaxFatalText));
   if (!s.in_fatal) {
     s.in_fatal = true;
-    // Newest first; each runs once because we take it out before calling it.
-    while (!s.handlers.empty()) {
-      auto handler = std::move(s.handlers.back());
-      s.handlers.pop_back();
-      RunGuarded(handler);
-    }
-    if (s.sink) {
-      auto sink = s.sink;
-      RunGuarded([&] { sink(message); });
-    }
+    s.message.assign(text.substr(0, kMaxFatalText));
+    RunExitSteps();
+    if (s.sink) RunGuarded([&] { s.sink(s.message); });
   }
-  ExitProcess(1);
+  Exit(ExitCode::kFatal);
 }
 
 void FatalFormat(const char* format, ...) {
@@ -76,9 +95,27 @@ void FatalFormat(const char* format, ...) {
 void SetOutOfMemoryAdvice(std::u16string advice) { State().advice = std::move(advice); }
 
 void OutOfMemory(size_t requested) {
-  char text[2048];
-  int n = snprintf(text, sizeof text, "%s.\r\nAdvice: %s\r\nRequested size = %zu (0x%08zX)\r\n\r\nStack contents:",
-                   "Out Of Memory", Utf16ToUtf8(State().advice).c_str(), requested, requested);
+  auto& s = State();
+  // Reporting may itself ask for memory (a step, the message box): give up then.
+  if (s.out_of_memory) Exit(ExitCode::kFatal);
+  s.out_of_memory = true;
+
+  // Built in a fixed buffer: the heap is what ran out.
+  static char16_t text[kMaxFatalText + 1];
+  size_t n = 0;
+  auto put = [&](std::u16string_view part) {
+    for (char16_t c : part)
+      if (n < kMaxFatalText) text[n++] = c;
+  };
+  auto put8 = [&](const char* part) {
+    for (; *part; ++part)
+      if (n < kMaxFatalText) text[n++] = char16_t(static_cast<unsigned char>(*part));
+  };
+  char number[64];
+  put(u"Out Of Memory.\r\nAdvice: ");
+  put(s.advice);
+  snprintf(number, sizeof number, "\r\nRequested size = %zu (0x%08zX)\r\n\r\nStack contents:", requested, requested);
+  put8(number);
   // Eighty words of our own stack, as the report has always shown them.
   volatile uint32_t marker = 0;
   const uint32_t* stack = const_cast<const uint32_t*>(&marker);
@@ -89,9 +126,11 @@ void OutOfMemory(size_t requested) {
     size_t avail = (end - reinterpret_cast<const uint8_t*>(stack)) / 4;
     if (avail < words) words = avail;
   }
-  for (size_t i = 0; i < words && n > 0 && size_t(n) < sizeof text - 10; ++i)
-    n += snprintf(text + n, sizeof text - n, "%s%08X", i % 8 ? " " : "\r\n", stack[i]);
-  Fatal(Utf8ToUtf16(text));
+  for (size_t i = 0; i < words; ++i) {
+    snprintf(number, sizeof number, "%s%08X", i % 8 ? " " : "\r\n", stack[i]);
+    put8(number);
+  }
+  Fatal(std::u16string_view(text, n));
 }
 
 }  // namespace ks

@@ -5,8 +5,10 @@
 
 namespace ks {
 
-// Dispatches every waiting message and returns.
-void PumpWaitingMessages();
+// Dispatches every waiting message and returns. True when the thread was asked
+// to end (a quit message, left waiting for the thread's own loop): work in
+// progress should stop.
+[[nodiscard]] bool PumpWaitingMessages();
 
 // The pump a long operation runs between its steps: the caller's, else the
 // default one above.
@@ -15,7 +17,7 @@ inline void RunPump(const MessagePump& pump) {
   if (pump)
     pump();
   else
-    PumpWaitingMessages();
+    static_cast<void>(PumpWaitingMessages());  // a wait or removal in progress runs to its end
 }
 
 }  // namespace ks

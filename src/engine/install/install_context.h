@@ -39,8 +39,9 @@ class InstallSink {
   // Progress dialog: status line and bar position in percent.
   virtual void Status(std::u16string_view text) = 0;
   virtual void Progress(int percent) = 0;
-  // Keeps the windows responsive between steps.
-  virtual void Pump() = 0;
+  // Keeps the windows responsive between steps. True: the user asked to stop,
+  // and the operation ends at this point.
+  [[nodiscard]] virtual bool Pump() = 0;
   // The payload area, located and checked (the archive reader ends the run
   // itself on a wrong length or checksum).
   virtual std::span<const uint8_t> PayloadArea() = 0;

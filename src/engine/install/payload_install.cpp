@@ -207,10 +207,7 @@ int InstallPayload(InstallContext& context, InstallSink& sink, PayloadLists& lis
   coding.cipher = (context.ArchiveFlags & kArcBlowfish) ? context.Cipher : nullptr;
   PayloadReadHooks hooks;
   hooks.before_chunk = [&sink] { sink.Status(sink.Text(kMsgReadingArchive)); };
-  hooks.inflate_progress = [&sink](uint64_t, uint64_t, uint64_t) {
-    sink.Pump();
-    return false;
-  };
+  hooks.inflate_progress = [&sink](uint64_t, uint64_t, uint64_t) { return sink.Pump(); };
   // The reader holds one chunk and the records it completes, never the whole payload.
   PayloadReader reader(area, coding, std::move(hooks));
   PayloadInstaller installer(context, sink, lists);
@@ -225,7 +222,7 @@ int InstallPayload(InstallContext& context, InstallSink& sink, PayloadLists& lis
     int percent = kProgressFirstFile + int(uint64_t(i) * kProgressFileRange / count);
     if (percent != shown) sink.Progress(shown = percent);
     if (int error = installer.Install(record, content)) return error;
-    sink.Pump();
+    if (sink.Pump()) return kPayloadCancelled;
   }
   if (int error = reader.Finish()) return error;
 

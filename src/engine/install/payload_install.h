@@ -25,9 +25,11 @@ struct PayloadLists {
   bool font_installed = false;
 };
 
-// Runs the phase from progress 21 to 92. Returns 0, or the corrupt-installer
-// code that must end the installation (5, 55, 60 to 63, 70 to 72, 80, 83,
-// 100, 110); nothing of a damaged record is written.
+// Runs the phase from progress 21 to 92. Returns 0, kPayloadCancelled when the
+// sink's pump says the user asked to stop (the files written so far stay, as
+// complete files), or the corrupt-installer code that must end the
+// installation (5, 55, 60 to 63, 70 to 72, 80, 83, 100, 110); nothing of a
+// damaged record is written.
 int InstallPayload(InstallContext& context, InstallSink& sink, PayloadLists& lists);
 
 // The DateTime text of the overwrite log lines (local time).

@@ -58,9 +58,8 @@ std::vector<HWND> ForeignTopWindows() {
 
 }  // namespace
 
-void ClosePrograms() {
-  EngineState& e = Engine();
-  std::vector<CloseEntry>& list = e.settings.CloseList;
+void ClosePrograms(InstallRun& run) {
+  const std::vector<CloseEntry>& list = Engine().settings().CloseList;
   if (list.empty()) return;
   for (HWND w : ForeignTopWindows()) {
     const CloseEntry* entry = MatchingEntry(w, list);
@@ -85,13 +84,12 @@ void ClosePrograms() {
       default: break;
     }
   }
-  std::vector<CloseEntry> kept;
+  run.uninstall_close_list.clear();
   for (const CloseEntry& entry : list)
-    if (entry.flags & 0x2) kept.push_back(entry);
-  list = std::move(kept);
+    if (entry.flags & 0x2) run.uninstall_close_list.push_back(entry);
   // Give the programs a moment to go before files are touched.
   for (DWORD start = GetTickCount(); GetTickCount() - start < 333;) {
-    PumpWaitingMessages();
+    static_cast<void>(PumpWaitingMessages());  // the wait is short; a stop comes with the next step
     Sleep(20);
   }
 }

@@ -4,8 +4,10 @@
 
 namespace ks {
 
-// Handles the entries marked for installation, then keeps only those marked
-// for uninstallation (they travel to the uninstaller).
-void ClosePrograms();
+struct InstallRun;
+
+// Handles the entries marked for installation, then keeps those marked for
+// uninstallation in the run (they travel to the uninstaller).
+void ClosePrograms(InstallRun& run);
 
 }  // namespace ks

@@ -24,7 +24,7 @@ constexpr int kCorruptMessage = 13;
 void CorruptInstaller(int code) {
   const EngineState& e = Engine();
   std::u16string format;
-  if (e.settings_loaded) format = LookupText(e.settings, kCorruptMessage, e.windows_folder);
+  if (e.settings_loaded()) format = LookupText(e.settings(), kCorruptMessage, e.windows_folder);
   if (format.empty()) format = kCorruptText;
   Fatal(FormatText(format, {int64_t(code)}));
 }

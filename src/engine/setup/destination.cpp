@@ -20,6 +20,7 @@
 #include "setup/messages.h"
 #include "setup/run_values.h"
 #include "setup/system_checks.h"
+#include "ui/wizard.h"
 
 namespace ks {
 namespace {
@@ -37,7 +38,7 @@ std::u16string Capped(std::u16string s) {
 }
 
 bool OpenProductKey(RegistryKey& key) {
-  const Settings& s = Engine().settings;
+  const Settings& s = Engine().settings();
   return key.Open(HKEY_LOCAL_MACHINE, std::u16string(kUninstallKey) + u"\\" + s.UninstallKeyName,
                   kRegOpenOnly | kRegView64 | kRegNoStack, kRegRead) != kRegFailed;
 }
@@ -55,20 +56,20 @@ bool IsRemovableDrive(const std::u16string& path) {
 }
 
 int ProgramFilesModeOfProduct() {
-  switch (Engine().settings.Bitness) {
+  switch (Engine().settings().Bitness) {
     case 1: return 2;  // 64-bit
     case 2: return 1;  // 32-bit
     default: return 3;
   }
 }
 
-uint64_t ComputeRequiredSpace(const std::u16string& folder) {
+uint64_t ComputeRequiredSpace(const InstallRun& run, const std::u16string& folder) {
   const EngineState& e = Engine();
   DWORD sectors = 0, bytes = 0, free_clusters = 0, clusters = 0;
   uint32_t cluster = 0;
   if (HasDriveLetter(folder) && GetDiskFreeSpaceW(W(DriveRoot(folder)), &sectors, &bytes, &free_clusters, &clusters))
     cluster = sectors * bytes;
-  return RequiredSpace(e.uninstaller_size, e.header.FileSizes, cluster, e.settings.ExtraSpace);
+  return RequiredSpace(run.uninstaller_size, e.header().FileSizes, cluster, e.settings().ExtraSpace);
 }
 
 std::u16string SizeText(uint64_t bytes) {
@@ -95,9 +96,9 @@ bool MakeFolderReady(const std::u16string& folder) {
 }
 
 // The tests a folder from the page must pass; false shows the page again.
-bool FolderPassesTests(std::u16string& folder) {
+bool FolderPassesTests(InstallRun& run, std::u16string& folder) {
   EngineState& e = Engine();
-  const Settings& s = e.settings;
+  const Settings& s = e.settings();
   if (folder.empty()) return false;
   if (folder.size() > 1 && folder.back() == u'\\') folder.pop_back();
   if (!IsValidPath(std::u16string_view(folder), 0) || !IsAbsolutePath(std::u16string_view(folder))) {
@@ -129,7 +130,7 @@ bool FolderPassesTests(std::u16string& folder) {
     ErrorBox(FormatText(Text(96), {folder.substr(0, 1)}));
     return false;
   }
-  if (e.header.ArchiveFlags & kArcFolderNameTest) {
+  if (e.header().ArchiveFlags & kArcFolderNameTest) {
     size_t start = HasDriveLetter(folder) ? 3 : 2;
     for (size_t pos = start; pos < folder.size();) {
       size_t end = folder.find(u'\\', pos);
@@ -142,12 +143,12 @@ bool FolderPassesTests(std::u16string& folder) {
     }
   }
   bool existed = FolderExists(folder);
-  e.required_space = ComputeRequiredSpace(folder);
+  run.required_space = ComputeRequiredSpace(run, folder);
   ULARGE_INTEGER free_bytes{};
   if (!existed && !e.AutomaticMode && HasDriveLetter(folder) &&
       GetDiskFreeSpaceExW(W(DriveRoot(folder)), &free_bytes, nullptr, nullptr) &&
-      free_bytes.QuadPart < e.required_space) {
-    std::u16string text = FormatText(Text(19), {SizeText(e.required_space), SizeText(free_bytes.QuadPart),
+      free_bytes.QuadPart < run.required_space) {
+    std::u16string text = FormatText(Text(19), {SizeText(run.required_space), SizeText(free_bytes.QuadPart),
                                                  folder.substr(0, 2)});
     if (!Question(text + u"\r\n\r\n" + Text(20), Text(21))) return false;
   }
@@ -170,67 +171,71 @@ bool FolderPassesTests(std::u16string& folder) {
       if (c == u'"') c = u'`';
     Launch(command + u" /r:\"" + own + u"\"", 0);
   }
-  OrderlyExit(1);
+  OrderlyExit(ExitCode::kInstallEnd);
 }
 
 }  // namespace
 
-void FindEarlierInstallation() {
+void FindEarlierInstallation(InstallRun& run) {
   EngineState& e = Engine();
-  const Settings& s = e.settings;
+  const Settings& s = e.settings();
   if (!(s.OptionFlags & kOptUninstaller)) return;
   RegistryKey key;
   if (OpenProductKey(key)) {
-    e.earlier.InstallLocation = Capped(key.ReadValueText(u"InstallLocation", u""));
-    e.earlier.DisplayVersion = SystemCodePage().FromWide(key.ReadValueText(u"DisplayVersion", u""));
-    e.earlier.SharedFiles = key.ReadValueText(u"SharedFiles", u"");
-    e.earlier.ProductStartMenu = Capped(key.ReadValueText(u"ProductStartMenu", u""));
+    run.earlier.InstallLocation = Capped(key.ReadValueText(u"InstallLocation", u""));
+    run.earlier.DisplayVersion = SystemCodePage().FromWide(key.ReadValueText(u"DisplayVersion", u""));
+    run.earlier.SharedFiles = key.ReadValueText(u"SharedFiles", u"");
+    run.earlier.ProductStartMenu = Capped(key.ReadValueText(u"ProductStartMenu", u""));
   }
-  if (e.earlier.InstallLocation.empty() && !s.InstallDirRegistryValue.empty()) {
+  if (run.earlier.InstallLocation.empty() && !s.InstallDirRegistryValue.empty()) {
     std::u16string value_path = SystemCodePage().ToWide(s.InstallDirRegistryValue);
-    e.earlier.InstallLocation = Capped(RegistryKey::ReadString(value_path, u"", kRegView64));
-    if (e.header.ArchiveFlags & kArcRecordInstallDirValue) e.install_dir_value_to_record = value_path;
+    run.earlier.InstallLocation = Capped(RegistryKey::ReadString(value_path, u"", kRegView64));
+    if (e.header().ArchiveFlags & kArcRecordInstallDirValue) run.install_dir_value_to_record = value_path;
   }
-  e.earlier.exists = !e.earlier.InstallLocation.empty() && FolderExists(e.earlier.InstallLocation);
+  run.earlier.exists = !run.earlier.InstallLocation.empty() && FolderExists(run.earlier.InstallLocation);
 }
 
-void ChooseDestination(Wizard& wizard) {
+void ChooseDestination(InstallRun& run) {
   EngineState& e = Engine();
-  Settings& s = e.settings;
+  const Settings& s = e.settings();
+  Wizard& wizard = *run.wizard;
+  const std::u16string& default_dir = run.DefaultInstallDir;
 
   // The folder named by a registry value: no page.
-  if (s.DefaultInstallDir.rfind(u"HKLM\\", 0) == 0 || s.DefaultInstallDir.rfind(u"HKCU\\", 0) == 0) {
-    std::u16string folder = RegistryKey::ReadString(u"\\" + s.DefaultInstallDir, u"", kRegView64);
+  if (default_dir.rfind(u"HKLM\\", 0) == 0 || default_dir.rfind(u"HKCU\\", 0) == 0) {
+    std::u16string folder = RegistryKey::ReadString(u"\\" + default_dir, u"", kRegView64);
     if (folder.empty())
-      ErrorExit(FormatText(u"Failed to obtain installation path from \"%s\"", {s.DefaultInstallDir}));
+      ErrorExit(FormatText(u"Failed to obtain installation path from \"%s\"", {default_dir}));
     folder = Expand(folder);
     if (!FolderExists(folder))
-      ErrorExit(FormatText(u"Installation path \"%s\" obtained from \"%s\" does not exist.", {folder, s.DefaultInstallDir}));
-    e.InstallDir = folder;
-  } else if ((s.OptionFlags & kOptUninstaller) && e.earlier.exists) {
+      ErrorExit(FormatText(u"Installation path \"%s\" obtained from \"%s\" does not exist.", {folder, default_dir}));
+    run.InstallDir = folder;
+  } else if ((s.OptionFlags & kOptUninstaller) && run.earlier.exists) {
     RegistryKey key;
     OpenProductKey(key);
     if ((s.OptionFlags & kOptMustUninstall) &&
-        (s.MustUninstallBelow.empty() || CompareVersions(e.earlier.DisplayVersion, s.MustUninstallBelow) < 0))
+        (s.MustUninstallBelow.empty() || CompareVersions(run.earlier.DisplayVersion, s.MustUninstallBelow) < 0))
       HandBackToUninstaller(wizard, key);
     std::string no_downgrade = SystemCodePage().FromWide(key.ReadValueText(u"NoDowngradeBelow", u""));
     if (!no_downgrade.empty() && CompareVersions(s.ProductVersion, no_downgrade) < 0)
       ErrorExit(FormatText(Text(106), {SystemCodePage().ToWide(no_downgrade)}));
-    e.InstallType = ClassifyInstallation(s.OptionFlags2 & kOpt2CompareVersions, e.earlier.DisplayVersion, s.ProductVersion);
+    run.InstallType =
+        ClassifyInstallation(s.OptionFlags2 & kOpt2CompareVersions, run.earlier.DisplayVersion, s.ProductVersion);
     if (!e.AutomaticMode && !(s.OptionFlags & kOptNoInstallTypeQuestion)) {
-      if (!Question(Text(e.InstallType) + u"\r\n" + e.earlier.InstallLocation + u"\r\n\r\n" + Text(7), Text(2))) Abort();
-      if ((s.OptionFlags2 & kOpt2ConfirmUpgrade) && !e.earlier.DisplayVersion.empty() &&
-          (s.ConfirmUpgradeBelow.empty() || CompareVersions(e.earlier.DisplayVersion, s.ConfirmUpgradeBelow) < 0) &&
+      if (!Question(Text(run.InstallType) + u"\r\n" + run.earlier.InstallLocation + u"\r\n\r\n" + Text(7), Text(2)))
+        Abort();
+      if ((s.OptionFlags2 & kOpt2ConfirmUpgrade) && !run.earlier.DisplayVersion.empty() &&
+          (s.ConfirmUpgradeBelow.empty() || CompareVersions(run.earlier.DisplayVersion, s.ConfirmUpgradeBelow) < 0) &&
           !Question(Text(72), Text(20)))
-        OrderlyExit(1);
+        OrderlyExit(ExitCode::kAborted);
     }
-    e.InstallDir = e.earlier.InstallLocation;
+    run.InstallDir = run.earlier.InstallLocation;
   } else {
     std::u16string folder;
     if (e.command_line.InstallDir) {
       folder = *e.command_line.InstallDir;
     } else {
-      folder = Expand(ReplacePlaceholders(s.DefaultInstallDir, s, e.windows_folder));
+      folder = Expand(ReplacePlaceholders(default_dir, s, e.windows_folder));
       if (!folder.empty() && !IsAbsolutePath(std::u16string_view(folder)))
         folder = JoinPath(ProgramFilesFolder(ProgramFilesModeOfProduct()), folder);
     }
@@ -238,7 +243,7 @@ void ChooseDestination(Wizard& wizard) {
       for (;;) {
         std::u16string chosen = folder;
         if (!wizard.ChooseFolder(chosen)) Abort();
-        if (FolderPassesTests(chosen)) { folder = chosen; break; }
+        if (FolderPassesTests(run, chosen)) { folder = chosen; break; }
         folder = chosen;
       }
     } else {
@@ -248,25 +253,25 @@ void ChooseDestination(Wizard& wizard) {
         ErrorExit(Text(25) + u" " + FolderFailureReason(folder, error));
       }
     }
-    e.InstallDir = folder;
+    run.InstallDir = folder;
   }
-  e.removable_destination = IsRemovableDrive(e.InstallDir);
+  run.removable_destination = IsRemovableDrive(run.InstallDir);
 }
 
-void ChooseStartMenu(Wizard& wizard) {
+void ChooseStartMenu(InstallRun& run) {
   EngineState& e = Engine();
-  const Settings& s = e.settings;
-  if (e.earlier.exists) {
-    e.StartMenuFolder = e.earlier.ProductStartMenu.empty() ? s.ProductStartMenu : e.earlier.ProductStartMenu;
+  const Settings& s = e.settings();
+  if (run.earlier.exists) {
+    run.StartMenuFolder = run.earlier.ProductStartMenu.empty() ? s.ProductStartMenu : run.earlier.ProductStartMenu;
     return;
   }
-  e.StartMenuFolder = ReplacePlaceholders(s.ProductStartMenu, s, e.windows_folder);
+  run.StartMenuFolder = ReplacePlaceholders(s.ProductStartMenu, s, e.windows_folder);
   if (!e.AutomaticMode && (s.OptionFlags2 & kOpt2StartMenuPage) &&
-      !(e.removable_destination && (e.header.ArchiveFlags & kArcNoStartMenuOnRemovable)) &&
-      !wizard.StartMenu(e.StartMenuFolder))
+      !(run.removable_destination && (e.header().ArchiveFlags & kArcNoStartMenuOnRemovable)) &&
+      !run.wizard->StartMenu(run.StartMenuFolder))
     Abort();
 }
 
-uint64_t RequiredSpaceNow() { return ComputeRequiredSpace(Engine().InstallDir); }
+uint64_t RequiredSpaceNow(const InstallRun& run) { return ComputeRequiredSpace(run, run.InstallDir); }
 
 }  // namespace ks

@@ -3,16 +3,16 @@
 #pragma once
 #include <cstdint>
 
-#include "ui/wizard.h"
-
 namespace ks {
 
+struct InstallRun;
+
 // Reads what the uninstall key says of an earlier installation.
-void FindEarlierInstallation();
+void FindEarlierInstallation(InstallRun& run);
 // Fixes InstallDir (registry source, earlier installation or the folder page).
-void ChooseDestination(Wizard& wizard);
-void ChooseStartMenu(Wizard& wizard);
+void ChooseDestination(InstallRun& run);
+void ChooseStartMenu(InstallRun& run);
 // The space the product needs on InstallDir's drive.
-uint64_t RequiredSpaceNow();
+uint64_t RequiredSpaceNow(const InstallRun& run);
 
 }  // namespace ks

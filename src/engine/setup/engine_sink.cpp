@@ -22,7 +22,7 @@ void EngineSink::Log(std::string_view utf8) {
 
 void EngineSink::AddFailure(std::string_view text8) { Engine().log.AddFailure(text8); }
 
-void EngineSink::RecordItem(const std::u16string& path, int kind) { Engine().uninstall_data.RecordItem(path, kind); }
+void EngineSink::RecordItem(const std::u16string& path, int kind) { run_.uninstall_data.RecordItem(path, kind); }
 
 std::u16string EngineSink::Text(int number) { return ks::Text(number); }
 
@@ -30,24 +30,26 @@ void EngineSink::Status(std::u16string_view text) { StatusText(std::u16string(te
 
 void EngineSink::Progress(int percent) { ks::Progress(percent); }
 
-void EngineSink::Pump() {
+bool EngineSink::Pump() {
   // Every message check is a trip to the window server: between files a few
   // per second keep the windows responsive without slowing many small files.
   constexpr DWORD kPumpIntervalMs = 50;
   DWORD now = GetTickCount();
-  if (now - last_pump_ < kPumpIntervalMs) return;
-  last_pump_ = now;
-  PumpWaitingMessages();
+  if (now - last_pump_ >= kPumpIntervalMs) {
+    last_pump_ = now;
+    if (PumpWaitingMessages()) run_.cancel_requested = true;
+  }
+  return run_.cancel_requested;
 }
 
 std::span<const uint8_t> EngineSink::PayloadArea() {
-  ByteReader cursor = archive_.OpenPayload(Engine().settings);
+  ByteReader cursor = archive_.OpenPayload(Engine().settings());
   return cursor.Data();
 }
 
 void EngineSink::ProcessDeleteList() {
   EngineState& e = Engine();
-  std::vector<FileDeletion> records = FileDeletionsFromSettings(e.settings.DeleteList);
+  std::vector<FileDeletion> records = FileDeletionsFromSettings(e.settings().DeleteList);
   DeletionReports reports;
   reports.log = [](std::u16string_view text) {
     EngineState& s = Engine();
@@ -55,12 +57,12 @@ void EngineSink::ProcessDeleteList() {
   };
   reports.failure = [](std::u16string_view text) { Engine().log.AddFailure(text); };
   ConditionalDeletionOutcome outcome =
-      ApplyConditionalDeletions(true, records, e.InstallDir, [](std::u16string t) { return ks::Expand(std::move(t)); },
+      ApplyConditionalDeletions(true, records, run_.InstallDir, [](std::u16string t) { return ks::Expand(std::move(t)); },
                                 reports);
   if (outcome.corrupt_code) CorruptInstaller(outcome.corrupt_code);
-  if (outcome.restart_needed) e.settings.OptionFlags |= kOptRestartRequired;
+  if (outcome.restart_needed) run_.restart_required = true;
   // What is left is for the uninstaller ([ConditionalDelete]).
-  e.uninstall_data.deletions = std::move(records);
+  run_.uninstall_data.deletions = std::move(records);
 }
 
 }  // namespace ks

@@ -6,9 +6,11 @@
 
 namespace ks {
 
+struct InstallRun;
+
 class EngineSink : public InstallSink {
  public:
-  explicit EngineSink(SetupArchive& archive) : archive_(archive) {}
+  EngineSink(SetupArchive& archive, InstallRun& run) : archive_(archive), run_(run) {}
   std::u16string Expand(std::u16string text) override;
   void Log(std::string_view utf8) override;
   void AddFailure(std::string_view text8) override;
@@ -16,12 +18,13 @@ class EngineSink : public InstallSink {
   std::u16string Text(int number) override;
   void Status(std::u16string_view text) override;
   void Progress(int percent) override;
-  void Pump() override;
+  [[nodiscard]] bool Pump() override;
   std::span<const uint8_t> PayloadArea() override;
   void ProcessDeleteList() override;
 
  private:
   SetupArchive& archive_;
+  InstallRun& run_;
   unsigned long last_pump_ = 0;  // tick of the last pump
 };
 

@@ -1,63 +1,54 @@
-// The engine's process-wide state, in one place: what the command line, the
-// archive and the settings gave, and the few values the run changes later.
+// The engine's process-wide state, in one place: what the command line, archive
+// and settings gave (const after start-up), and the run state (setup/install_run.h).
 #pragma once
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 
 #include "core/handle.h"
 #include "portable/archive.h"
 #include "portable/command_line.h"
 #include "portable/settings.h"
-#include "portable/uninstall_data.h"
 #include "script/install_log.h"
+#include "setup/install_run.h"
 
 namespace ks {
 
-struct EngineState {
+class SetupArchive;
+
+class EngineState {
+ public:
   HINSTANCE instance = nullptr;
   HICON large_icon = nullptr, small_icon = nullptr;
   std::u16string module_path;   // the running executable
   std::u16string windows_folder;
   CommandLine command_line;
 
-  // Filled once by the archive reader and the settings reader, then read.
-  ArchiveHeader header;
-  Settings settings;
-  bool settings_loaded = false;  // the string table is usable for messages
+  // Filled once by the archive and settings reader at start-up, then read.
+  const ArchiveHeader& header() const { return header_; }
+  const Settings& settings() const { return settings_; }
+  bool settings_loaded() const { return settings_loaded_; }  // the string table is usable for messages
 
-  // Run state.
   bool AutomaticMode = false;
   bool redirection_failed = false;  // a 64-bit product whose file-system redirection stayed on
   bool uninstalling = false;
-  std::u16string InstallDir;
-  std::u16string UninstallDir;
-  std::u16string SharedPath;
-  std::u16string StartMenuFolder;
-  bool removable_destination = false;
-  uint64_t required_space = 0;
-  uint64_t uninstaller_size = 0;  // added to the space the product needs
-  int InstallType = 3;
   UniqueHandle single_instance;  // the "Keldwick GCS" mutex, held until exit
 
-  // What the product's uninstall key says of an earlier installation.
-  struct Earlier {
-    std::u16string InstallLocation;
-    std::string DisplayVersion;  // %OldVersion%
-    std::u16string SharedFiles;
-    std::u16string ProductStartMenu;
-    bool exists = false;  // its folder exists
-  } earlier;
-  // The registry value that named the earlier folder, when the uninstaller
-  // is to remove it (ArchiveFlags 0x2000).
-  std::u16string install_dir_value_to_record;
-
-  // What the install operations produce for the end of the run.
+  // The installation log: the fatal path and the exit discard it.
   InstallLog log;
   bool log_active = false;
-  UninstallData uninstall_data;
-  bool restore_point_open = false;
+
+  // What the installation run decides and its phases produce
+  // (setup/install_run.h). Here because texts and folder variables are
+  // looked up from everywhere during the run.
+  InstallRun run;
+
+ private:
+  // The one writer of the header and the settings.
+  friend void ReadInstallerSettings(SetupArchive& archive);
+  ArchiveHeader header_;
+  Settings settings_;
+  bool settings_loaded_ = false;
 };
 
 // The one instance, created at first use on the main thread.

@@ -1,20 +1,14 @@
 // The orderly exit every ordinary end of a run goes through.
 #include "setup/exit.h"
 
-#include <windows.h>
-#include <ole2.h>
-
 #include "core/message_pump.h"
-#include "setup/engine_state.h"
 
 namespace ks {
 
-void OrderlyExit(int code) {
-  // Windows, the log and the notification thread join this path as they arrive.
-  PumpWaitingMessages();
-  Engine().log.Discard();
-  OleUninitialize();
-  ExitProcess(code);
+void OrderlyExit(ExitCode code) {
+  // Windows and the notification thread join this path as they arrive.
+  static_cast<void>(PumpWaitingMessages());  // ending anyway
+  EndProcess(code);
 }
 
 }  // namespace ks

@@ -40,9 +40,40 @@ void RunBatch(const std::string& text, const char16_t* label) {
   e.log.AddFailure(line + u"\r\n");
 }
 
-void ShowTextPages(Wizard& wizard) {
+void VerifyEngine(InstallRun& run) {
+  run.archive->VerifyEngine(Engine().settings());
+  run.uninstaller_size = run.archive->UninstallerSize();
+  // Button images need the newer common controls: NT 6, or the 5.2 servers.
+  OsFacts os = GatherOsFacts();
+  if (!(os.platform_id == 2 && (os.major >= 6 || (os.major == 5 && os.minor == 2 && os.product_type != 1))))
+    run.button_images = false;
+}
+
+void ChooseLanguage(InstallRun& run) {
+  const EngineState& e = Engine();
+  if (e.settings().LanguageNames.size() == 1 || e.AutomaticMode) return;
+  int language = run.language;
+  if (!run.wizard->Language(language)) OrderlyExit(ExitCode::kAborted);
+  run.language = language;
+}
+
+void Greet(InstallRun& run) {
+  const EngineState& e = Engine();
+  if (!e.AutomaticMode && !(e.settings().OptionFlags2 & kOpt2NoGreeting) && !run.wizard->Greeting())
+    OrderlyExit(ExitCode::kAborted);
+}
+
+void AskPassword(InstallRun& run) {
+  const EngineState& e = Engine();
+  const Settings& s = e.settings();
+  if (!e.AutomaticMode && !s.Password.empty() && !run.wizard->Password(s.Password)) Abort();
+}
+
+void ShowTextPages(InstallRun& run) {
   EngineState& e = Engine();
-  const Settings& s = e.settings;
+  const Settings& s = e.settings();
+  if (e.AutomaticMode) return;
+  Wizard& wizard = *run.wizard;
   auto pages = [&](const std::vector<Blob>& texts, int extra, bool (Wizard::*page)(const std::string&)) {
     std::vector<std::string> all(texts.begin(), texts.end());
     std::u16string language_text = Text(extra);
@@ -59,39 +90,44 @@ void ShowTextPages(Wizard& wizard) {
   pages(s.ReadmeTexts, 64, &Wizard::Readme);
 }
 
-void RestorePoint() {
+void OpenLog(InstallRun&) {
   EngineState& e = Engine();
-  if (!(e.header.ArchiveFlags & kArcRestorePoint)) return;
+  e.log_active = e.log.Open(e.settings().OptionFlags);
+}
+
+void RestorePoint(InstallRun& run) {
+  EngineState& e = Engine();
+  if (!run.restore_point) return;
   Status(97);
   e.log.LogText(u"Creating restore point...");
-  std::u16string description = e.settings.ProductName;
-  if (!e.settings.ProductVersion.empty()) description += u" " + e.settings.ProductVersionW;
+  std::u16string description = e.settings().ProductName;
+  if (!e.settings().ProductVersion.empty()) description += u" " + e.settings().ProductVersionW;
   std::u16string reason;
   if (BeginRestorePoint(description, &reason)) {
     e.log.LogText(u"OK\r\n");
-    e.restore_point_open = true;
+    run.restore_point_open = true;
   } else {
     e.log.LogText(u"FAILED\r\n" + reason + u"\r\n\r\n");
-    e.header.ArchiveFlags &= ~uint32_t(kArcRestorePoint);
+    run.restore_point = false;
   }
 }
 
-void PrepareFolders() {
+void PrepareFolders(InstallRun& run) {
   EngineState& e = Engine();
-  Settings& s = e.settings;
+  const Settings& s = e.settings();
   Status(113);
   Progress(1);
-  e.UninstallDir = s.UninstallSubdir.empty() ? e.InstallDir : JoinPath(e.InstallDir, s.UninstallSubdir);
-  if (!s.UninstallSubdir.empty() && !CreateFolderTree(e.UninstallDir)) {
+  run.UninstallDir = s.UninstallSubdir.empty() ? run.InstallDir : JoinPath(run.InstallDir, s.UninstallSubdir);
+  if (!s.UninstallSubdir.empty() && !CreateFolderTree(run.UninstallDir)) {
     DWORD error = GetLastError();
-    e.log.LogText(u"Failed to create uninstall data folder \"" + e.UninstallDir + u"\": " +
-                  FolderFailureReason(e.UninstallDir, error) + u"\r\n");
+    e.log.LogText(u"Failed to create uninstall data folder \"" + run.UninstallDir + u"\": " +
+                  FolderFailureReason(run.UninstallDir, error) + u"\r\n");
   }
 
-  e.SharedPath.clear();
+  run.SharedPath.clear();
   if (s.OptionFlags & kOptUninstaller) {
-    if (!s.SharedPathOnRemovable.empty() && e.removable_destination) {
-      e.SharedPath = JoinPath(e.InstallDir, s.SharedPathOnRemovable);
+    if (!s.SharedPathOnRemovable.empty() && run.removable_destination) {
+      run.SharedPath = JoinPath(run.InstallDir, s.SharedPathOnRemovable);
     } else if (!s.SharedPath.empty()) {
       std::u16string base;
       switch (s.SharedFolderBase) {
@@ -100,138 +136,128 @@ void PrepareFolders() {
         case 3: base = CommonFilesFolder(2); break;
         default: base = s.Bitness == 1 ? CommonFilesFolder(2) : CommonFilesFolder(3); break;
       }
-      e.SharedPath = JoinPath(base, s.SharedPath);
+      run.SharedPath = JoinPath(base, s.SharedPath);
     }
-    if (!e.SharedPath.empty() && !CreateFolderTree(e.SharedPath)) {
+    if (!run.SharedPath.empty() && !CreateFolderTree(run.SharedPath)) {
       DWORD error = GetLastError();
-      e.log.LogText(u"Failed to create shared folder \"" + e.SharedPath + u"\": " +
-                    FolderFailureReason(e.SharedPath, error) + u"\r\n");
+      e.log.LogText(u"Failed to create shared folder \"" + run.SharedPath + u"\": " +
+                    FolderFailureReason(run.SharedPath, error) + u"\r\n");
     }
   }
 
-  if (!e.required_space) e.required_space = RequiredSpaceNow();
-  if ((s.OptionFlags2 & kOpt2NoRegistrationOnRemovable) && e.removable_destination)
-    s.OptionFlags &= ~uint32_t(kOptUninstaller);
+  if (!run.required_space) run.required_space = RequiredSpaceNow(run);
+  if ((s.OptionFlags2 & kOpt2NoRegistrationOnRemovable) && run.removable_destination) run.registers_uninstaller = false;
 }
 
-void RunPreInstallBatches() {
+// The value that named the earlier folder goes with the product (ArchiveFlags 0x2000).
+void RecordEarlierFolderValue(InstallRun& run) {
+  if (!run.install_dir_value_to_record.empty())
+    run.uninstall_data.RecordItem(run.install_dir_value_to_record, kRecordRegistryValue);
+}
+
+void RunPreInstallBatches(InstallRun& run) {
   EngineState& e = Engine();
-  const Settings& s = e.settings;
+  const Settings& s = e.settings();
   std::string pre = s.PreInstallBatch;
   if (!pre.empty() && !(pre.size() >= 2 && pre.compare(pre.size() - 2, 2, "\r\n") == 0)) pre += "\r\n";
   pre += e.command_line.BatchAdditions[0];
   RunBatch(pre, u"Pre-Installation Batch");
-  if (e.InstallType == kInstallUpgrade) RunBatch(s.UpgradeBatch, u"Upgrade Batch");
-  if (e.earlier.exists && (e.InstallType == kInstallSame || !(e.header.ArchiveFlags & kArcReinstallSameVersionOnly)))
+  if (run.InstallType == kInstallUpgrade) RunBatch(s.UpgradeBatch, u"Upgrade Batch");
+  if (run.earlier.exists &&
+      (run.InstallType == kInstallSame || !(e.header().ArchiveFlags & kArcReinstallSameVersionOnly)))
     RunBatch(s.ReinstallBatch, u"Reinstall Batch");
 }
 
-void InstallFiles(SetupArchive& archive) {
+void InstallFiles(InstallRun& run) {
   EngineState& e = Engine();
-  const Settings& s = e.settings;
+  const Settings& s = e.settings();
+  SetupArchive& archive = *run.archive;
   Status(8);
   Progress(2);
 
   InstallContext context;
-  context.InstallDir = e.InstallDir;
-  context.SharedDir = e.SharedPath;
-  context.UninstallDir = e.UninstallDir;
+  context.InstallDir = run.InstallDir;
+  context.SharedDir = run.SharedPath;
+  context.UninstallDir = run.UninstallDir;
   context.FontsDir = VariableValue(kVarFontDir, CurrentInstallValues());
   context.SystemDir = VariableValue(kVarSystemDir, CurrentInstallValues());
   context.WindowsDir = e.windows_folder;
-  context.InstallOnRemovable = e.removable_destination;
+  context.InstallOnRemovable = run.removable_destination;
   context.SharedPathOnRemovable = s.SharedPathOnRemovable;
-  context.OptionFlags = s.OptionFlags;
+  context.OptionFlags = run.OptionFlags(s);
   context.OptionFlags2 = s.OptionFlags2;
-  context.ArchiveFlags = e.header.ArchiveFlags;
-  context.FileSizes = e.header.FileSizes;
+  context.ArchiveFlags = run.ArchiveFlags(e.header());
+  context.FileSizes = e.header().FileSizes;
   context.Cipher = archive.Cipher();
 
-  EngineSink sink(archive);
+  EngineSink sink(archive, run);
   WaitSinceStatus(s.MinStatusTime);
-  PayloadLists lists;
-  int code = InstallPayload(context, sink, lists);
+  int code = InstallPayload(context, sink, run.payload);
+  if (code == kPayloadCancelled) Abort();
   if (code != 0) CorruptInstaller(code);
   WaitSinceStatus(s.MinStatusTime);
-  e.settings.OptionFlags = context.OptionFlags;  // the restart bit
+  // Added to, never replaced: the delete list may already have asked for the restart.
+  if (context.OptionFlags & kOptRestartRequired) run.restart_required = true;
 }
 
-void Finish() {
+void Finish(InstallRun& run) {
   EngineState& e = Engine();
-  Settings& s = e.settings;
+  const Settings& s = e.settings();
   Progress(100);
   Status(36);
-  if (s.OptionFlags & kOptUninstaller) {
-    std::u16string path = JoinPath(e.UninstallDir, kUninstallDataFileName);
-    e.uninstall_data.auto_close = AutoCloseFromSettings(e.settings.CloseList);
-    e.uninstall_data.SetMessages([](int n) { return Text(n); }, Text(0));
-    if (!WriteUninstallData(path, e.uninstall_data)) {
+  if (run.registers_uninstaller) {
+    std::u16string path = JoinPath(run.UninstallDir, kUninstallDataFileName);
+    run.uninstall_data.auto_close = AutoCloseFromSettings(run.uninstall_close_list);
+    run.uninstall_data.SetMessages([](int n) { return Text(n); }, Text(0));
+    if (!WriteUninstallData(path, run.uninstall_data)) {
       DWORD error = GetLastError();
       e.log.AddFileFailure(Text(kMsgFileNotWritten), path, SystemErrorText(error));
     }
   }
-  if (e.restore_point_open && !EndRestorePoint()) e.log.LogText(u"Failed to commit restore point.\r\n");
+  if (run.restore_point_open && !EndRestorePoint()) e.log.LogText(u"Failed to commit restore point.\r\n");
   if (e.command_line.RunProgram) e.log.LogConcat({u"Launch on exit: ", *e.command_line.RunProgram, u"\r\n"});
 
   LogFinish finish;
   finish.product_name = s.ProductName;
   finish.product_version = s.ProductVersionW;
-  finish.install_folder = e.InstallDir;
+  finish.install_folder = run.InstallDir;
   finish.uninstall_subdir = s.UninstallSubdir;
-  finish.earlier_installation = e.earlier.exists;
-  finish.old_version = SystemCodePage().ToWide(e.earlier.DisplayVersion);
-  finish.option_flags = s.OptionFlags;
+  finish.earlier_installation = run.earlier.exists;
+  finish.old_version = SystemCodePage().ToWide(run.earlier.DisplayVersion);
+  finish.option_flags = run.OptionFlags(s);
   finish.option_flags2 = s.OptionFlags2;
   finish.silent = e.AutomaticMode;
   finish.finish_items = !s.FinishText1.empty() || !s.FinishText2.empty() || !s.FinishText3.empty();
-  finish.reboot_required = s.OptionFlags & kOptRestartRequired;
+  finish.reboot_required = run.restart_required;
   finish.text = [](int n) { return Text(n); };
   // "Reinstall" means the same version again, whether or not the settings
   // asked to classify the installation.
-  bool reinstall = e.earlier.exists && !e.earlier.DisplayVersion.empty() &&
-                   CompareVersions(e.earlier.DisplayVersion, s.ProductVersion) == 0;
+  bool reinstall = run.earlier.exists && !run.earlier.DisplayVersion.empty() &&
+                   CompareVersions(run.earlier.DisplayVersion, s.ProductVersion) == 0;
   e.log.FinishLog(finish, reinstall, !e.AutomaticMode);
   e.log_active = false;
 }
+
+// The installation, in its fixed order. What a phase decides or produces
+// stays in the run for the phases after it.
+using Phase = void (*)(InstallRun&);
+constexpr Phase kInstallPhases[] = {
+    VerifyEngine, ChooseLanguage,
+    CheckBitness, CheckExcludedSystems, CheckRequiredProduct, AcquireSingleInstance, FindEarlierInstallation,
+    Greet, AskPassword, ShowTextPages, ClosePrograms, ChooseDestination, ChooseStartMenu,
+    OpenLog, RestorePoint, PrepareFolders, RecordEarlierFolderValue, RunPreInstallBatches,
+    InstallFiles, Finish};
 
 }  // namespace
 
 void RunInstallation(SetupArchive& archive, Wizard& wizard) {
   EngineState& e = Engine();
-  Settings& s = e.settings;
-
-  archive.VerifyEngine(s);
-  e.uninstaller_size = archive.UninstallerSize();
-  // Button images need the newer common controls: NT 6, or the 5.2 servers.
-  OsFacts os = GatherOsFacts();
-  if (!(os.platform_id == 2 && (os.major >= 6 || (os.major == 5 && os.minor == 2 && os.product_type != 1))))
-    e.header.ArchiveFlags &= ~uint32_t(kArcButtonImages);
-
-  if (s.LanguageNames.size() != 1 && !e.AutomaticMode) {
-    int language = s.CurrentLanguage;
-    if (!wizard.Language(language)) OrderlyExit(1);
-    s.CurrentLanguage = language;
-  }
-  CheckBitness();
-  CheckExcludedSystems();
-  CheckRequiredProduct();
-  AcquireSingleInstance();
-  FindEarlierInstallation();
-  if (!e.AutomaticMode && !(s.OptionFlags2 & kOpt2NoGreeting) && !wizard.Greeting()) OrderlyExit(1);
-  if (!e.AutomaticMode && !s.Password.empty() && !wizard.Password(s.Password)) Abort();
-  if (!e.AutomaticMode) ShowTextPages(wizard);
-  ClosePrograms();
-  ChooseDestination(wizard);
-  ChooseStartMenu(wizard);
-
-  e.log_active = e.log.Open(s.OptionFlags);
-  RestorePoint();
-  PrepareFolders();
-  if (!e.install_dir_value_to_record.empty()) e.uninstall_data.RecordItem(e.install_dir_value_to_record, kRecordRegistryValue);
-  RunPreInstallBatches();
-  InstallFiles(archive);
-  Finish();
-  OrderlyExit(1);
+  InstallRun& run = e.run;
+  run.Begin(e.settings(), e.header());
+  run.archive = &archive;
+  run.wizard = &wizard;
+  for (Phase phase : kInstallPhases) phase(run);
+  OrderlyExit(ExitCode::kInstallEnd);
 }
 
 }  // namespace ks

@@ -18,19 +18,20 @@ DWORD g_status_time = 0;  // when the last status message was shown
 
 std::u16string Text(int n) {
   const EngineState& e = Engine();
-  return LookupText(e.settings, n, e.windows_folder);
+  int language = e.run.language >= 0 ? e.run.language : e.settings().CurrentLanguage;
+  return LookupText(e.settings(), n, e.windows_folder, language);
 }
 
 void ErrorBox(const std::u16string& text) {
   const EngineState& e = Engine();
-  if (e.AutomaticMode && !(e.settings.OptionFlags2 & kOpt2SilentErrors)) return;
+  if (e.AutomaticMode && !(e.settings().OptionFlags2 & kOpt2SilentErrors)) return;
   std::u16string caption = Text(21);
   ShowMessageBox(text, caption.empty() ? u"Error" : caption, MB_OK | MB_ICONERROR);
 }
 
 void ErrorExit(const std::u16string& text) {
   ErrorBox(text);
-  OrderlyExit(1);
+  OrderlyExit(ExitCode::kAborted);
 }
 
 bool Question(const std::u16string& text, const std::u16string& caption) {
@@ -40,7 +41,7 @@ bool Question(const std::u16string& text, const std::u16string& caption) {
 void Abort() {
   const EngineState& e = Engine();
   if (!e.AutomaticMode) ShowMessageBox(Text(e.uninstalling ? 101 : 98), Text(111), MB_OK | MB_ICONWARNING);
-  OrderlyExit(1);
+  OrderlyExit(ExitCode::kAborted);
 }
 
 void Status(int message) { StatusText(Text(message)); }
@@ -52,7 +53,7 @@ void Progress(int) {}
 void WaitSinceStatus(int ms) {
   if (Engine().AutomaticMode) return;
   for (int round = 0; round < ms && GetTickCount() - g_status_time < DWORD(ms); ++round) {
-    PumpWaitingMessages();
+    static_cast<void>(PumpWaitingMessages());  // the wait is short; a stop comes with the next step
     Sleep(50);
   }
 }

@@ -8,18 +8,19 @@ namespace ks {
 
 InstallValues CurrentInstallValues() {
   const EngineState& e = Engine();
-  const Settings& s = e.settings;
+  const Settings& s = e.settings();
+  const InstallRun& run = e.run;
   InstallValues v;
-  v.install_dir = e.InstallDir;
+  v.install_dir = run.InstallDir;
   v.product_name = s.ProductName;
   v.version = s.ProductVersionW;
-  v.old_version = SystemCodePage().ToWide(e.earlier.DisplayVersion);
+  v.old_version = SystemCodePage().ToWide(run.earlier.DisplayVersion);
   v.shortcut_mode = s.ShortcutMode;
   v.bitness = s.Bitness;
   v.desktop_folder = s.DesktopFolder;
-  v.start_menu = e.StartMenuFolder.empty() ? s.ProductStartMenu : e.StartMenuFolder;
+  v.start_menu = run.StartMenuFolder.empty() ? s.ProductStartMenu : run.StartMenuFolder;
   v.uninstall_subdir = s.UninstallSubdir;
-  v.shared_path = e.SharedPath;
+  v.shared_path = run.SharedPath;
   v.installer_path = e.module_path;
   return v;
 }

@@ -28,7 +28,7 @@ namespace {
 // Crash reports are not written yet: a crash ends the run with exit code 1
 // instead of the system's fault dialog.
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS*) {
-  ExitProcess(1);
+  ExitProcess(static_cast<UINT>(ExitCode::kFatal));
 }
 
 std::u16string ModulePath() {
@@ -57,30 +57,30 @@ bool DisableRedirection() {
   return fn && fn(&old);
 }
 
+}  // namespace
+
 void ReadInstallerSettings(SetupArchive& archive) {
   EngineState& e = Engine();
   Bytes script;
-  archive.Open(e.module_path, e.header, script);
+  archive.Open(e.module_path, e.header_, script);
 
   SettingsReadOptions options;
   options.product_name = e.command_line.ProductName;
   options.windows_folder = e.windows_folder;
   options.before_script_check = [](const Settings& s) { CreateMainWindow(s); };
-  options.script_check = [&] { return Sum32(script.data(), int64_t(script.size())) == e.header.ScriptKey; };
+  options.script_check = [&] { return Sum32(script.data(), int64_t(script.size())) == e.header_.ScriptKey; };
   ByteReader stream(script);
-  int code = ReadSettings(stream, e.settings, options);
+  int code = ReadSettings(stream, e.settings_, options);
   // The end mark is the one check after the string table, so its message can
   // already be the installer's own; earlier failures show the fixed text.
-  e.settings_loaded = code == 0 || code == kErrEndMark;
+  e.settings_loaded_ = code == 0 || code == kErrEndMark;
   if (code != 0) CorruptInstaller(code);
   script = Bytes();  // the stream is done with once the end mark is read
 
-  if (e.settings.SilentMode == 1) e.AutomaticMode = true;
-  if (e.settings.SilentMode == 2) e.AutomaticMode = false;
-  if (e.settings.Bitness == 1 && !DisableRedirection()) e.redirection_failed = true;
+  if (e.settings_.SilentMode == 1) e.AutomaticMode = true;
+  if (e.settings_.SilentMode == 2) e.AutomaticMode = false;
+  if (e.settings_.Bitness == 1 && !DisableRedirection()) e.redirection_failed = true;
 }
-
-}  // namespace
 
 void RunEngine(HINSTANCE instance) {
   RestrictDllSearch();
@@ -88,10 +88,11 @@ void RunEngine(HINSTANCE instance) {
   EngineState& e = Engine();
   SetUnhandledExceptionFilter(CrashFilter);
   OleInitialize(nullptr);
+  // Every end, orderly or fatal, runs these (newest first).
+  AddExitStep([] { OleUninitialize(); });
   EnablePrivilege(kTakeOwnershipPrivilege);
   SetFatalMessageSink([](const std::u16string& text) { ShowMessageBox(text, u"Error", MB_OK | MB_ICONERROR); });
-  // A fatal stop leaves no temporary log behind (the orderly exit does the same).
-  AddFatalHandler([] { Engine().log.Discard(); });
+  AddExitStep([] { Engine().log.Discard(); });  // no temporary log left behind
 
   e.instance = instance;
   e.module_path = ModulePath();
@@ -106,8 +107,8 @@ void RunEngine(HINSTANCE instance) {
 
   if (e.command_line.UninstallMode) {
     if (!e.command_line.UninstallName) UsageError(u"Product name required");
-    RunUninstaller(*e.command_line.UninstallName);
-    OrderlyExit(0);
+    RunUninstaller(*e.command_line.UninstallName);  // the code is the same either way
+    OrderlyExit(ExitCode::kUninstallEnd);
   }
 
   static SetupArchive archive;  // lives, with its open file, until the process ends

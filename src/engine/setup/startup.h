@@ -5,6 +5,12 @@
 
 namespace ks {
 
+class SetupArchive;
+
 [[noreturn]] void RunEngine(HINSTANCE instance);
+
+// Reads the archive header and the settings into the engine state: their one
+// writer, at start-up.
+void ReadInstallerSettings(SetupArchive& archive);
 
 }  // namespace ks

@@ -17,27 +17,26 @@
 
 namespace ks {
 
-void CheckBitness() {
+void CheckBitness(InstallRun&) {
   EngineState& e = Engine();
-  uint8_t bitness = e.settings.Bitness;
+  uint8_t bitness = e.settings().Bitness;
   if (bitness != 1 && bitness != 2) return;
   bool system64 = Is64BitWindows();
   if ((bitness == 1 && !system64) || (bitness == 2 && system64)) {
-    if (e.AutomaticMode) OrderlyExit(1);
+    if (e.AutomaticMode) OrderlyExit(ExitCode::kAborted);
     ErrorExit(FormatText(Text(81), {int64_t(bitness == 1 ? 64 : 32)}));
   }
   if (bitness == 1 && e.redirection_failed) Fatal(u"Wow64DisableWow64FsRedirection() failed");
 }
 
-void CheckExcludedSystems() {
-  const Settings& s = Engine().settings;
+void CheckExcludedSystems(InstallRun&) {
+  const Settings& s = Engine().settings();
   if (s.ExcludedSystems & WindowsVersionBit(GatherOsFacts()))
     ErrorExit(FormatText(Text(61), {OperatingSystemName()}));
 }
 
-void CheckRequiredProduct() {
-  EngineState& e = Engine();
-  Settings& s = e.settings;
+void CheckRequiredProduct(InstallRun& run) {
+  const Settings& s = Engine().settings();
   if (!(s.OptionFlags & kOptRequiredProduct)) return;
   std::u16string key_name = s.RequiredProductKey.empty() ? s.ProductName : s.RequiredProductKey;
   std::u16string name = s.RequiredProductName.empty() ? SystemCodePage().ToWide(s.ProductName8)
@@ -58,12 +57,12 @@ void CheckRequiredProduct() {
   if (!s.RequiredProductVersion.empty() &&
       CompareVersions(std::u16string_view(version), std::u16string_view(SystemCodePage().ToWide(s.RequiredProductVersion))) < 0)
     ErrorExit(FormatText(Text(112), {SystemCodePage().ToWide(s.RequiredProductVersion), name}));
-  if (master) s.DefaultInstallDir = location;
+  if (master) run.DefaultInstallDir = location;
 }
 
-void AcquireSingleInstance() {
+void AcquireSingleInstance(InstallRun&) {
   EngineState& e = Engine();
-  if (!(e.settings.OptionFlags & kOptSingleInstance)) return;
+  if (!(e.settings().OptionFlags & kOptSingleInstance)) return;
   e.single_instance.reset(CreateMutexW(nullptr, FALSE, L"Keldwick GCS"));
   if (e.single_instance.valid() && WaitForSingleObject(e.single_instance.get(), 0) == WAIT_TIMEOUT)
     ErrorExit(Text(91));

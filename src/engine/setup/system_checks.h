@@ -4,10 +4,13 @@
 
 namespace ks {
 
-void CheckBitness();
-void CheckExcludedSystems();
-void CheckRequiredProduct();
-void AcquireSingleInstance();
+struct InstallRun;
+
+void CheckBitness(InstallRun& run);
+void CheckExcludedSystems(InstallRun& run);
+// With "<master>", the required product's folder becomes the run's DefaultInstallDir.
+void CheckRequiredProduct(InstallRun& run);
+void AcquireSingleInstance(InstallRun& run);
 
 // The system's uninstall key, where products register.
 inline constexpr char16_t kUninstallKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
