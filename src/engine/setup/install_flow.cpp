@@ -22,6 +22,7 @@
 #include "setup/engine_sink.h"
 #include "setup/engine_state.h"
 #include "setup/exit.h"
+#include "setup/install_batches.h"
 #include "setup/messages.h"
 #include "setup/run_values.h"
 #include "setup/system_checks.h"
@@ -29,16 +30,6 @@
 
 namespace ks {
 namespace {
-
-// Batches are not run by this engine yet. Say so in the log and the failure
-// summary instead of pretending a batch ran.
-void RunBatch(const std::string& text, const char16_t* label) {
-  if (text.empty()) return;
-  EngineState& e = Engine();
-  std::u16string line = std::u16string(label) + u" was not run: this installer cannot run batches.\r\n";
-  e.log.LogText(line);
-  e.log.AddFailure(line + u"\r\n");
-}
 
 void ShowTextPages(Wizard& wizard) {
   EngineState& e = Engine();
@@ -117,13 +108,11 @@ void PrepareFolders() {
 void RunPreInstallBatches() {
   EngineState& e = Engine();
   const Settings& s = e.settings;
-  std::string pre = s.PreInstallBatch;
-  if (!pre.empty() && !(pre.size() >= 2 && pre.compare(pre.size() - 2, 2, "\r\n") == 0)) pre += "\r\n";
-  pre += e.command_line.BatchAdditions[0];
-  RunBatch(pre, u"Pre-Installation Batch");
-  if (e.InstallType == kInstallUpgrade) RunBatch(s.UpgradeBatch, u"Upgrade Batch");
-  if (e.earlier.exists && (e.InstallType == kInstallSame || !(e.header.ArchiveFlags & kArcReinstallSameVersionOnly)))
-    RunBatch(s.ReinstallBatch, u"Reinstall Batch");
+  uint32_t flags = e.header.ArchiveFlags;
+  RunInstallBatch(PreInstallBatchRequest(s, flags, e.command_line.BatchAdditions[0]));
+  if (e.InstallType == kInstallUpgrade) RunInstallBatch(UpgradeBatchRequest(s, flags));
+  if (e.earlier.exists && (e.InstallType == kInstallSame || !(flags & kArcReinstallSameVersionOnly)))
+    RunInstallBatch(ReinstallBatchRequest(s, flags));
 }
 
 void InstallFiles(SetupArchive& archive) {
@@ -170,6 +159,7 @@ void Finish() {
       e.log.AddFileFailure(Text(kMsgFileNotWritten), path, SystemErrorText(error));
     }
   }
+  RunPostInstallBatch();
   if (e.restore_point_open && !EndRestorePoint()) e.log.LogText(u"Failed to commit restore point.\r\n");
   if (e.command_line.RunProgram) e.log.LogConcat({u"Launch on exit: ", *e.command_line.RunProgram, u"\r\n"});
 
@@ -192,6 +182,7 @@ void Finish() {
                    CompareVersions(e.earlier.DisplayVersion, s.ProductVersion) == 0;
   e.log.FinishLog(finish, reinstall, !e.AutomaticMode);
   e.log_active = false;
+  RunExitBatch();
 }
 
 }  // namespace
