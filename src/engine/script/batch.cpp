@@ -112,9 +112,11 @@ bool RunBatch(const BatchContext& context, std::string_view text, std::u16string
   std::u16string batch_path = JoinPath(folder, kBatchFileName);
   {
     File file;
-    if (file.Open(batch_path, kOpenCreateAlways | kOpenNoRead) != kFileOk || !file.Write(bytes.data(), int(bytes.size()))) {
+    bool opened = file.Open(batch_path, kOpenCreateAlways | kOpenNoRead) == kFileOk;
+    if (!opened || !file.Write(bytes.data(), int(bytes.size()))) {
       DWORD error = GetLastError();
       file.Close();
+      if (opened) DeleteFileW(W(batch_path));  // leave no partial batch behind
       ReportFailure(context, FailureText(u"Unable to create batch file", batch_path, error));
       return false;
     }
