@@ -62,7 +62,6 @@ std::string_view Trimmed(std::string_view s) {
 }
 
 bool IsPauseLine(std::string_view line) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   line = Trimmed(line);
   if (!line.empty() && line.front() == '@') line = Trimmed(line.substr(1));
   return EqualsNoCase8(line, "PAUSE");
@@ -138,13 +137,14 @@ std::u16string BatchPreamble(const BatchValue& value) {
 }
 
 std::string WithoutPauseLines(std::string_view text) {
+  // Lines end where the file's line ends will be: at CR LF, LF or a lone CR.
   std::string out;
   out.reserve(text.size());
   while (!text.empty()) {
-    size_t end = text.find('\n');
+    size_t end = text.find_first_of("\r\n");
     size_t next = end == std::string_view::npos ? text.size() : end + 1;
-    std::string_view line = text.substr(0, next);
-    if (!IsPauseLine(text.substr(0, end == std::string_view::npos ? text.size() : end))) out += line;
+    if (end != std::string_view::npos && text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
+    if (!IsPauseLine(text.substr(0, end == std::string_view::npos ? text.size() : end))) out += text.substr(0, next);
     text.remove_prefix(next);
   }
   return out;

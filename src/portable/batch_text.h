@@ -35,7 +35,9 @@ std::u16string BatchSetLine(std::u16string_view name, std::u16string_view value)
 std::u16string BatchPreamble(const BatchValue& value);
 
 // Drops every line that, trimmed of spaces and tabs on both sides, with one
-// leading "@" removed and trimmed again, is "PAUSE" in any letter case.
+// leading "@" removed and trimmed again, is "PAUSE" in any letter case. A
+// line ends at CR LF, LF or a lone CR, as it will in the written file: a
+// PAUSE left in a hidden batch would wait for a key nobody can press.
 std::string WithoutPauseLines(std::string_view text);
 
 // The script's text, then the extra commands; a CR LF goes between when the

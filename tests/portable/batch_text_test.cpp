@@ -111,6 +111,8 @@ TEST(BatchText, PauseLinesGo) {
       {"echo a\r\n\tPause\t", "echo a\r\n"},
       {"@ PAUSE\r\n", ""},
       {"echo a\npause\necho b", "echo a\necho b"},
+      // A lone CR ends a line in the file too.
+      {"echo a\rpause\recho b\r\n", "echo a\recho b\r\n"},
       {"echo pause\r\npause >nul\r\n@@pause\r\npaused\r\n", "echo pause\r\npause >nul\r\n@@pause\r\npaused\r\n"},
       {"", ""},
   };
