@@ -16,7 +16,6 @@ struct BatchContext {
   BatchValue value;             // folder variables by VariableId (Temp gives the fallback folder)
   std::u16string install_dir;   // the batch runs here when the folder exists
   bool silent = false;          // no message boxes; PAUSE lines go
-  bool utf8_system = true;      // XP or later: non-ASCII batches are written in UTF-8
   InstallLog* log = nullptr;    // required
   MessageBoxCall show_error;    // absent: ShowMessageBox
   MessagePump pump;             // run between the 75 ms wait slices
