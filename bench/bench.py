@@ -18,6 +18,9 @@
                       included, each into a fresh folder; peak memory comes
                       from one more run, sampled from /proc.
   memory vs payload   our peak private memory for `small` and `medium`
+  batch run           one titled batch through RunBatch (bench_batch): the
+                      preamble values, the file, cmd started and waited for,
+                      the output read back into the log; median of BENCH_RUNS
   per-file prices     the floor on `many` with one more call per file
                       (SetFileTime, GetFileAttributesW, PeekMessageW, a
                       lookup before creating); BENCH_PRICES=0 skips them
@@ -393,6 +396,9 @@ def main():
                                                 for _ in range(RUNS))
         print(f"start-up to the end of the settings read (median of {RUNS}): empty payload "
               f"{startup['empty'] * 1000:.0f} ms, medium payload {startup['medium'] * 1000:.0f} ms", flush=True)
+        batch_log = session.log("batch") + ".log"
+        session.env.run_logged([find_binary("bench_batch.exe"), str(RUNS)], batch_log)
+        print(open(batch_log, errors="replace").read().strip(), flush=True)
         install_figures(session)
         if os.environ.get("BENCH_PRICES", "1") != "0":
             per_file_prices(session)

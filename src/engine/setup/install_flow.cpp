@@ -22,6 +22,7 @@
 #include "setup/engine_sink.h"
 #include "setup/engine_state.h"
 #include "setup/exit.h"
+#include "setup/install_batches.h"
 #include "setup/messages.h"
 #include "setup/run_values.h"
 #include "setup/system_checks.h"
@@ -29,16 +30,6 @@
 
 namespace ks {
 namespace {
-
-// Batches are not run by this engine yet. Say so in the log and the failure
-// summary instead of pretending a batch ran.
-void RunBatch(const std::string& text, const char16_t* label) {
-  if (text.empty()) return;
-  EngineState& e = Engine();
-  std::u16string line = std::u16string(label) + u" was not run: this installer cannot run batches.\r\n";
-  e.log.LogText(line);
-  e.log.AddFailure(line + u"\r\n");
-}
 
 void VerifyEngine(InstallRun& run) {
   run.archive->VerifyEngine(Engine().settings());
@@ -158,14 +149,11 @@ void RecordEarlierFolderValue(InstallRun& run) {
 void RunPreInstallBatches(InstallRun& run) {
   EngineState& e = Engine();
   const Settings& s = e.settings();
-  std::string pre = s.PreInstallBatch;
-  if (!pre.empty() && !(pre.size() >= 2 && pre.compare(pre.size() - 2, 2, "\r\n") == 0)) pre += "\r\n";
-  pre += e.command_line.BatchAdditions[0];
-  RunBatch(pre, u"Pre-Installation Batch");
-  if (run.InstallType == kInstallUpgrade) RunBatch(s.UpgradeBatch, u"Upgrade Batch");
-  if (run.earlier.exists &&
-      (run.InstallType == kInstallSame || !(e.header().ArchiveFlags & kArcReinstallSameVersionOnly)))
-    RunBatch(s.ReinstallBatch, u"Reinstall Batch");
+  uint32_t flags = e.header().ArchiveFlags;
+  RunInstallBatch(PreInstallBatchRequest(s, flags, e.command_line.BatchAdditions[0]));
+  if (run.InstallType == kInstallUpgrade) RunInstallBatch(UpgradeBatchRequest(s, flags));
+  if (run.earlier.exists && (run.InstallType == kInstallSame || !(flags & kArcReinstallSameVersionOnly)))
+    RunInstallBatch(ReinstallBatchRequest(s, flags));
 }
 
 void InstallFiles(InstallRun& run) {
@@ -214,6 +202,7 @@ void Finish(InstallRun& run) {
       e.log.AddFileFailure(Text(kMsgFileNotWritten), path, SystemErrorText(error));
     }
   }
+  RunPostInstallBatch();
   if (run.restore_point_open && !EndRestorePoint()) e.log.LogText(u"Failed to commit restore point.\r\n");
   if (e.command_line.RunProgram) e.log.LogConcat({u"Launch on exit: ", *e.command_line.RunProgram, u"\r\n"});
 
@@ -236,6 +225,7 @@ void Finish(InstallRun& run) {
                    CompareVersions(run.earlier.DisplayVersion, s.ProductVersion) == 0;
   e.log.FinishLog(finish, reinstall, !e.AutomaticMode);
   e.log_active = false;
+  RunExitBatch();
 }
 
 // The installation, in its fixed order. What a phase decides or produces
