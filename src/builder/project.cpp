@@ -11,6 +11,7 @@
 #include "named_values.h"
 #include "portable/archive.h"
 #include "portable/conditional_deletion.h"
+#include "portable/file_name_rule.h"
 #include "portable/path_rules.h"
 #include "portable/text.h"
 #include "portable/uninstall_data.h"
@@ -83,6 +84,43 @@ constexpr NamedOption kOptions[] = {
     {"folder_name_test", FlagWord::kArchiveFlags, kArcFolderNameTest, false},
 };
 
+// Options the engine stores but does not act on yet, and what is missing.
+struct NotYet {
+  std::string_view option, missing;
+};
+constexpr std::string_view kNoShortcuts = "shortcuts are not made";
+constexpr std::string_view kNoBatches = "batches are not run";
+constexpr std::string_view kNoPages = "the wizard pages are not drawn";
+constexpr std::string_view kNoMainWindow = "there is no main window";
+constexpr std::string_view kNoRights = "access rights are not granted";
+constexpr NotYet kNotYet[] = {
+    {"uninstall_shortcut", kNoShortcuts},
+    {"desktop_uninstall_shortcut", kNoShortcuts},
+    {"log_shortcut", kNoShortcuts},
+    {"desktop_folder_from_product", kNoShortcuts},
+    {"add_to_path", "the PATH is not changed"},
+    {"silent_uninstall", "the uninstall registration is not written"},
+    {"folder_rights", kNoRights},
+    {"shared_folder_rights", kNoRights},
+    {"folder_page", kNoPages},
+    {"start_menu_page", kNoPages},
+    {"progress_page", kNoPages},
+    {"dialog_icons", kNoPages},
+    {"button_images", kNoPages},
+    {"no_cancel", kNoPages},
+    {"keep_background", kNoMainWindow},
+    {"maximised", kNoMainWindow},
+    {"keep_fallback_title", kNoMainWindow},
+    {"pre_batch_option", kNoBatches},
+    {"upgrade_batch_option", kNoBatches},
+    {"reinstall_batch_option", kNoBatches},
+    {"reinstall_batch_same_version_only", kNoBatches},
+    {"pre_install_batch_label", kNoBatches},
+    {"post_install_batch_label", kNoBatches},
+    {"upgrade_batch_label", kNoBatches},
+    {"reinstall_batch_label", kNoBatches},
+};
+
 // The lists the engine reads until an end marker stop with an error after this many.
 constexpr size_t kMaxListEntries = 1000;
 constexpr int64_t kMaxMinStatusTime = 9999;
@@ -133,6 +171,36 @@ std::vector<std::string> Components(std::string_view path) {
     at = next + 1;
   }
   return parts;
+}
+
+bool Compiler::NoNulCharacters(const toml::node& node) {
+  constexpr std::string_view kMessage = "text holds the character U+0000, which would end it early";
+  if (const toml::value<std::string>* text = node.as_string())
+    return text->get().find('\0') == std::string::npos || Fail(node, std::string(kMessage));
+  if (const toml::table* t = node.as_table()) {
+    for (auto&& [key, value] : *t) {
+      if (key.str().find('\0') != std::string_view::npos) return Fail(value, "a key " + std::string(kMessage));
+      if (!NoNulCharacters(value)) return false;
+    }
+  }
+  if (const toml::array* a = node.as_array()) {
+    for (const toml::node& item : *a)
+      if (!NoNulCharacters(item)) return false;
+  }
+  return true;
+}
+
+bool Compiler::CheckName(const toml::node& where, std::string_view part, std::string_view what) {
+  NameProblem problem = WindowsNameProblem(Utf8ToUtf16(part));
+  if (problem == NameProblem::kNone) return true;
+  return Fail(where, "\"" + std::string(part) + "\" in " + std::string(what) + " is not a valid Windows name: it " +
+                         std::string(NameProblemText(problem)));
+}
+
+bool Compiler::CheckRelativePath(const toml::node& where, std::string_view path, std::string_view what) {
+  for (const std::string& part : Components(path))
+    if (!CheckName(where, part, what)) return false;
+  return true;
 }
 
 bool Compiler::CheckKeys(const toml::table& table, std::string_view where,
@@ -271,6 +339,12 @@ bool Compiler::Product(const toml::table& t, Settings& s) {
   std::string_view root;
   std::string rest;
   if (install_dir.empty()) {
+    // The name becomes a folder below Program Files: it must stay one.
+    std::string folder = name;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    if (!CheckRelativePath(*t.get("name"), folder, "the product name (the default installation folder; "
+                                                  "give install_dir to choose another)"))
+      return false;
     install_dir = "%ProgramsDir%\\" + name;
   } else if (SplitRegistryPath(install_dir, root, rest)) {
     // The engine reads the folder from HKLM or HKCU and names it by exactly these prefixes.
@@ -280,6 +354,14 @@ bool Compiler::Product(const toml::table& t, Settings& s) {
       return Fail(*t.get("install_dir"),
                   "install_dir from the registry needs a key and a value name (\"HKLM\\\\Software\\\\Maker\\\\Value\")");
     install_dir = std::string(root) + "\\" + rest;
+  }
+  if (install_dir != "<master>" && !SplitRegistryPath(install_dir, root, rest)) {
+    std::string folder = install_dir;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    for (const std::string& part : Components(folder)) {
+      if (part == "." || part == "..")
+        return Fail(*t.get("install_dir"), "install_dir must not step with \".\" or \"..\"; write the folder itself");
+    }
   }
   if (!install_dir_value.empty()) {
     if (!SplitRegistryPath(install_dir_value, root, rest) || !HasKeyAndValue(rest))
@@ -296,11 +378,17 @@ bool Compiler::Product(const toml::table& t, Settings& s) {
 
   for (char& c : uninstall_subdir) if (c == '/') c = '\\';
   while (!uninstall_subdir.empty() && uninstall_subdir.back() == '\\') uninstall_subdir.pop_back();
-  if (!uninstall_subdir.empty()) {
-    for (const std::string& part : Components(uninstall_subdir)) {
-      if (!IsValidFileName(Utf8ToUtf16(part)))
-        return Fail(*t.get("uninstall_subdir"), "uninstall_subdir must be a subfolder of the installation folder");
-    }
+  if (!uninstall_subdir.empty() &&
+      !CheckRelativePath(*t.get("uninstall_subdir"), uninstall_subdir,
+                         "uninstall_subdir (a subfolder of the installation folder)"))
+    return false;
+  for (const char* key : {"shared_folder", "shared_folder_on_removable"}) {
+    const toml::node* node = t.get(key);
+    if (!node) continue;
+    std::string folder = node->as_string()->get();
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    if (!folder.empty() && !CheckRelativePath(*node, folder, key)) return false;
   }
 
   s.ProductName = Utf8ToUtf16(name);
@@ -319,9 +407,10 @@ bool Compiler::Product(const toml::table& t, Settings& s) {
                                            s.UninstallerFileName))
     return false;
   if (!t.get("uninstaller_name")) s.UninstallerFileName = uninstaller_name;
-  if (uninstaller_name.empty() || uninstaller_name.find_first_of("\\/:") != std::string::npos)
-    return Fail(t.get("uninstaller_name") ? *t.get("uninstaller_name") : *t.get("name"),
-                "uninstaller_name must be a plain file name");
+  if (!CheckName(t.get("uninstaller_name") ? *t.get("uninstaller_name") : *t.get("name"), uninstaller_name,
+                 "uninstaller_name (a plain file name)"))
+    return false;
+  if (t.get("title")) Warn(*t.get("title"), "title is stored, but this engine does not show it yet: there is no main window");
 
   // 1 forces silent mode; 0 leaves the choice to the command line (/a).
   s.SilentMode = silent ? 1 : 0;
@@ -366,6 +455,8 @@ bool Compiler::Batches(const toml::table& t, Settings& s) {
     // Batch lines end in CR LF; TOML's multi-line strings bring bare LFs.
     std::u16string lines = NormaliseLineEnds(Utf8ToUtf16(text));
     if (!ToAnsi(*t.get(key), Utf16ToUtf8(lines), *field)) return false;
+    if (!text.empty())
+      Warn(*t.get(key), "batch '" + std::string(key) + "' is stored, but this engine does not run batches yet");
   }
   return true;
 }
@@ -381,6 +472,11 @@ bool Compiler::Options(const toml::table* t, Settings& s, uint32_t& archive_flag
       if (!value.is_boolean())
         return Fail(value, "option '" + std::string(key.str()) + "' must be true or false");
       chosen[it->name] = value.as_boolean()->get();
+      auto not_yet = std::find_if(std::begin(kNotYet), std::end(kNotYet),
+                                  [&](const NotYet& n) { return n.option == key.str(); });
+      if (not_yet != std::end(kNotYet) && value.as_boolean()->get())
+        Warn(value, "option '" + std::string(key.str()) + "' is stored, but this engine does not act on it yet: " +
+                        std::string(not_yet->missing));
     }
   }
   for (const NamedOption& o : kOptions) {
@@ -492,6 +588,12 @@ bool Compiler::DeleteList(const toml::array& a, Settings& s) {
       return false;
     if (path.empty()) return Fail(*t.get("path"), "the path must not be empty");
     if (!ToAnsi(*t.get("path"), path, entry.path)) return false;
+    std::string steps = path;
+    std::replace(steps.begin(), steps.end(), '/', '\\');
+    for (const std::string& part : Components(steps)) {
+      if (part == "." || part == "..")
+        return Fail(*t.get("path"), "the path must not step with \".\" or \"..\": it would reach outside the installation");
+    }
     if (entry.path == kDeleteListEnd) return Fail(*t.get("path"), "this path is the list's end marker");
     if (!at_install && !at_uninstall)
       return Fail(node, "a [[delete]] entry applies at_install, at_uninstall or both");
@@ -569,6 +671,9 @@ bool Compiler::CloseList(const toml::array& a, Settings& s) {
 }
 
 bool Compiler::Run(const toml::table& root, Project& out) {
+  warnings_ = &out.warnings;
+  settings_ = &out.settings;
+  if (!NoNulCharacters(root)) return false;
   if (!CheckKeys(root, "the project",
                  {"product", "options", "archive", "files", "languages", "required_product", "batches", "delete",
                   "close"}))
@@ -607,7 +712,15 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   list = GetArrayOfTables(root, "close", ok);
   if (!ok || (list && !CloseList(*list, s))) return false;
   list = GetArrayOfTables(root, "files", ok);
-  return ok && Files(list, out.files);
+  if (!ok || !Files(list, out.files)) return false;
+  // The engine makes the shared folder whenever it has a name: give it one only when files go there.
+  if (std::none_of(out.files.begin(), out.files.end(),
+                   [&](const PayloadFile& f) { return UsesSharedFolder(f.record); }))
+    s.SharedPath.clear();
+  std::stable_sort(out.warnings.begin(), out.warnings.end(), [](const ProjectError& a, const ProjectError& b) {
+    return std::pair(a.line, a.column) < std::pair(b.line, b.column);
+  });
+  return true;
 }
 
 }  // namespace compile
@@ -618,6 +731,12 @@ std::string ProjectError::Text() const {
   if (line > 0) o << ':' << line << ':' << column;
   o << ": " << message;
   return o.str();
+}
+
+std::string ProjectError::WarningText() const {
+  ProjectError warning = *this;
+  warning.message = "warning: " + message;
+  return warning.Text();
 }
 
 std::span<const NamedOption> OptionTable() { return compile::kOptions; }

@@ -48,6 +48,18 @@ class Compiler {
   bool Fail(const toml::node& where, std::string message) {
     return Fail(where.source(), std::move(message));
   }
+  void Warn(const toml::node& where, std::string message) {
+    const toml::source_region& at = where.source();
+    warnings_->push_back({file_name_, static_cast<int>(at.begin.line), static_cast<int>(at.begin.column),
+                          std::move(message)});
+  }
+
+  // Refuses a text holding U+0000 anywhere in the tree: the engine reads it as the text's end.
+  bool NoNulCharacters(const toml::node& node);
+  // Refuses `part` when Windows cannot hold it as one name; `what` says where it stands.
+  bool CheckName(const toml::node& where, std::string_view part, std::string_view what);
+  // Every component of a backslash path below a folder the engine chooses.
+  bool CheckRelativePath(const toml::node& where, std::string_view path, std::string_view what);
 
   bool CheckKeys(const toml::table& table, std::string_view where,
                  std::initializer_list<std::string_view> allowed);
@@ -76,10 +88,17 @@ class Compiler {
   bool AddFile(const toml::table& entry, const fs::path& source, const fs::path& relative,
                const Placement& placement, const FileRecord& base, bool attributes_given,
                std::vector<PayloadFile>& files);
+  // Lists the files below `folder` (links followed under their own names) as
+  // paths relative to the source folder, in sorted order.
+  bool WalkFolder(const toml::node& where, const fs::path& folder, const fs::path& relative,
+                  std::vector<fs::path>& ancestors, std::vector<fs::path>& found);
+  bool UsesSharedFolder(const FileRecord& record) const;
 
   std::string file_name_;
   fs::path base_dir_;
   ProjectError& error_;
+  std::vector<ProjectError>* warnings_ = nullptr;
+  const Settings* settings_ = nullptr;
   // The [[files]] entry of each payload file, for the duplicate check.
   std::vector<const toml::table*> entry_of_file_;
 };

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "named_values.h"
+#include "portable/file_name_rule.h"
 #include "portable/payload.h"
 #include "portable/path_rules.h"
 #include "portable/text.h"
@@ -36,11 +37,8 @@ bool IsDrive(std::string_view part) {
          ((part[0] >= 'A' && part[0] <= 'Z') || (part[0] >= 'a' && part[0] <= 'z'));
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
+// Where the symbolic links of a folder source lead is part of its message.
+std::string Shown(const fs::path& path) { return "\"" + path.string() + "\""; }
 
 }  // namespace
 
@@ -63,12 +61,11 @@ bool Compiler::ParseDest(const toml::node& where, std::string dest, bool folder_
   for (size_t i = 0; i < parts.size(); ++i) {
     const std::string& part = parts[i];
     if (i == 0 && rooted) continue;
-    if (part == "..")
-      return Fail(where, "dest must not climb out with \"..\"; begin it with a folder variable instead");
+    if (part == "." || part == "..")
+      return Fail(where, "dest must not step with \"" + part + "\"; begin it with a folder variable instead");
     if (!rooted && part.find('%') != std::string::npos)
       return Fail(where, "folder variables are expanded only at the start of dest (\"%InstallDir%\\\\...\")");
-    if (!IsValidFileName(Utf8ToUtf16(part)) && part.find('%') == std::string::npos)
-      return Fail(where, "\"" + part + "\" in dest is not a valid folder or file name");
+    if (!CheckName(where, part, "dest")) return false;
   }
   out.path = dest;
   if (rooted) out.form = folder ? Placement::kFolderDest : Placement::kTargetDest;
@@ -88,8 +85,10 @@ bool Compiler::AddFile(const toml::table& entry, const fs::path& source, const f
   // Record names use backslashes and code page 1252, as the engine joins them.
   std::string rel;
   for (const fs::path& part : relative) {
-    if (!IsValidFileName(Utf8ToUtf16(part.string())))
-      return Fail(entry, "\"" + part.string() + "\" in " + source.string() + " is not a valid Windows file name");
+    NameProblem problem = WindowsNameProblem(Utf8ToUtf16(part.string()));
+    if (problem != NameProblem::kNone)
+      return Fail(entry, "\"" + part.string() + "\" in " + Shown(source) + " is not a valid Windows name: it " +
+                             std::string(NameProblemText(problem)));
     if (!rel.empty()) rel += '\\';
     rel += part.string();
   }
@@ -136,6 +135,44 @@ bool Compiler::AddFile(const toml::table& entry, const fs::path& source, const f
   return true;
 }
 
+bool Compiler::UsesSharedFolder(const FileRecord& record) const {
+  if (record.Destination.empty()) return record.Kind == kKindShared && !(record.FileFlags & kFileInUninstallDir);
+  std::u16string upper = NtfsUpcase(Cp1252ToUtf16(record.Destination));
+  return upper.find(u"%SHAREDDIR%") != std::u16string::npos;
+}
+
+bool Compiler::WalkFolder(const toml::node& where, const fs::path& folder, const fs::path& relative,
+                          std::vector<fs::path>& ancestors, std::vector<fs::path>& found) {
+  std::error_code ec;
+  fs::path real = fs::canonical(folder, ec);
+  if (ec) return Fail(where, "cannot follow " + Shown(folder) + ": " + ec.message());
+  for (const fs::path& above : ancestors) {
+    if (above == real)
+      return Fail(where, "the link " + Shown(folder) + " leads back to " + Shown(real) + ", which holds it: a loop");
+  }
+  std::vector<fs::path> names;
+  for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+    names.push_back(it->path().filename());
+  if (ec) return Fail(where, "cannot list " + Shown(folder) + ": " + ec.message());
+  // Directory order is arbitrary; sorted names give reproducible installers.
+  std::sort(names.begin(), names.end());
+  ancestors.push_back(real);
+  for (const fs::path& name : names) {
+    fs::path path = folder / name;
+    // A link counts under its own name with what it leads to.
+    fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status))
+      return Fail(where, "cannot follow " + Shown(path) + ": " + (ec ? ec.message() : "it leads nowhere"));
+    if (fs::is_directory(status)) {
+      if (!WalkFolder(where, path, relative / name, ancestors, found)) return false;
+    } else if (fs::is_regular_file(status)) {
+      found.push_back(relative / name);
+    }
+  }
+  ancestors.pop_back();
+  return true;
+}
+
 bool Compiler::Files(const toml::array* a, std::vector<PayloadFile>& files) {
   if (!a) return true;
   for (const toml::node& node : *a) {
@@ -167,6 +204,11 @@ bool Compiler::Files(const toml::array* a, std::vector<PayloadFile>& files) {
                             NameList(FileKindNames()));
       if (!found) return Fail(*k, "kind must be one of " + NameList(FileKindNames()));
       kind = found;
+    }
+    for (const char* key : {"desktop_shortcut", "start_menu_shortcut"}) {
+      const toml::node* n = t->get(key);
+      if (n && n->is_boolean() && n->as_boolean()->get())
+        Warn(*n, std::string(key) + " is stored, but this engine does not make shortcuts yet");
     }
     base.Kind = kind->value;
     if (!GetNamed(*t, "overwrite", OverwriteNames(), overwrite)) return false;
@@ -229,18 +271,19 @@ bool Compiler::Files(const toml::array* a, std::vector<PayloadFile>& files) {
       return Fail(*t->get("dest"),
                   "into_uninstall_folder takes a dest below the uninstall-data folder, not one with a variable or drive");
     const bool attributes_given = attributes || keep_attributes;
+    FileRecord probe = base;
+    probe.Destination = placement.form == Placement::kFolderDest || placement.form == Placement::kTargetDest
+                            ? placement.path
+                            : std::string();
+    if (UsesSharedFolder(probe) && !(settings_->OptionFlags & kOptUninstaller))
+      return Fail(t->get("dest") && !probe.Destination.empty() ? *t->get("dest") : node,
+                  "the shared folder exists only with the option uninstaller; this file would have nowhere to go");
 
     if (folder_source) {
-      std::vector<fs::path> found;
-      for (auto it = fs::recursive_directory_iterator(src, ec); !ec && it != fs::recursive_directory_iterator();
-           it.increment(ec)) {
-        if (it->is_regular_file()) found.push_back(it->path());
-      }
-      if (ec) return Fail(*t->get("source"), "cannot list " + src.string() + ": " + ec.message());
-      // Directory order is arbitrary; sorted names give reproducible installers.
-      std::sort(found.begin(), found.end());
+      std::vector<fs::path> found, ancestors;
+      if (!WalkFolder(*t->get("source"), src, fs::path(), ancestors, found)) return false;
       for (const fs::path& f : found) {
-        if (!AddFile(*t, f, fs::relative(f, src), placement, base, attributes_given, files)) return false;
+        if (!AddFile(*t, src / f, f, placement, base, attributes_given, files)) return false;
       }
     } else {
       if (!AddFile(*t, src, src.filename(), placement, base, attributes_given, files)) return false;
@@ -248,7 +291,7 @@ bool Compiler::Files(const toml::array* a, std::vector<PayloadFile>& files) {
   }
 
   // Two records for one target would overwrite each other at install time.
-  std::set<std::string> seen;
+  std::set<std::u16string> seen;
   for (size_t i = 0; i < files.size(); ++i) {
     const FileRecord& r = files[i].record;
     std::string target;
@@ -261,7 +304,8 @@ bool Compiler::Files(const toml::array* a, std::vector<PayloadFile>& files) {
                                                    : "%InstallDir%\\";
       target += r.FileName;
     }
-    if (!seen.insert(Lower(target)).second)
+    // NTFS folds every UTF-16 unit to upper case; trailing dots and spaces were refused above.
+    if (!seen.insert(NtfsUpcase(Cp1252ToUtf16(target))).second)
       return Fail(*entry_of_file_[i], "two sources install the same file " + target);
   }
   return true;
