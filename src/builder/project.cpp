@@ -465,17 +465,19 @@ bool Compiler::Options(const toml::table* t, Settings& s, uint32_t& archive_flag
   std::map<std::string_view, bool> chosen;
   if (t) {
     for (auto&& [key, value] : *t) {
+      // A named copy: older clang cannot capture a structured binding.
+      const std::string_view name = key.str();
       auto it = std::find_if(std::begin(kOptions), std::end(kOptions),
-                             [&](const NamedOption& o) { return o.name == key.str(); });
+                             [&](const NamedOption& o) { return o.name == name; });
       if (it == std::end(kOptions))
-        return Fail(value, "unknown option '" + std::string(key.str()) + "'");
+        return Fail(value, "unknown option '" + std::string(name) + "'");
       if (!value.is_boolean())
-        return Fail(value, "option '" + std::string(key.str()) + "' must be true or false");
+        return Fail(value, "option '" + std::string(name) + "' must be true or false");
       chosen[it->name] = value.as_boolean()->get();
       auto not_yet = std::find_if(std::begin(kNotYet), std::end(kNotYet),
-                                  [&](const NotYet& n) { return n.option == key.str(); });
+                                  [&](const NotYet& n) { return n.option == name; });
       if (not_yet != std::end(kNotYet) && value.as_boolean()->get())
-        Warn(value, "option '" + std::string(key.str()) + "' is stored, but this engine does not act on it yet: " +
+        Warn(value, "option '" + std::string(name) + "' is stored, but this engine does not act on it yet: " +
                         std::string(not_yet->missing));
     }
   }
