@@ -374,7 +374,8 @@ bool InspectInstaller(std::span<const uint8_t> image, std::string& json, std::st
   checks["payload_chunks"] = reader.ChunksRead();
   out["files"] = files;
   out["checks"] = checks;
-  json = out.dump(2);
+  // Record texts are bytes from the installer: show invalid UTF-8 as U+FFFD, never stop on it.
+  json = out.dump(2, ' ', false, Json::error_handler_t::replace);
   return true;
 }
 

@@ -14,15 +14,20 @@
 
 #include "build.h"
 #include "inspect.h"
+#include "portable/archive.h"
 #include "project.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// The builder's own version; the engine's is the archive format it writes.
+constexpr const char kBuilderVersion[] = "0.1.0";
+
 constexpr const char kUsage[] =
     "usage: keldwick build PROJECT.toml -o SETUP.exe [--engine ENGINE.exe]\n"
     "       keldwick inspect SETUP.exe\n"
+    "       keldwick --version\n"
     "The engine defaults to keldwick-engine.exe next to this program.\n";
 
 int Usage(const char* problem) {
@@ -92,6 +97,8 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
     std::fprintf(stderr, "%s\n", perror.Text().c_str());
     return 1;
   }
+  for (const ks::builder::ProjectError& warning : project.warnings)
+    std::fprintf(stderr, "%s\n", warning.WarningText().c_str());
   ks::Bytes engine_bytes;
   if (!ReadFile(engine_path, engine_bytes)) {
     std::fprintf(stderr, "keldwick: cannot read the engine %s\n", engine_path.string().c_str());
@@ -136,6 +143,10 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "build") return Build(args, argv[0]);
   if (command == "inspect") return Inspect(args);
+  if (command == "--version" || command == "version") {
+    std::printf("keldwick %s (engine %s)\n", kBuilderVersion, ks::kEngineVersion);
+    return 0;
+  }
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
     return 0;

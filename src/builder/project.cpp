@@ -2,10 +2,8 @@
 #include "project.h"
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
 #include <map>
-#include <set>
 #include <sstream>
 #include <toml++/toml.h>
 
@@ -13,14 +11,17 @@
 #include "named_values.h"
 #include "portable/archive.h"
 #include "portable/conditional_deletion.h"
+#include "portable/file_name_rule.h"
 #include "portable/path_rules.h"
 #include "portable/text.h"
 #include "portable/uninstall_data.h"
-#include "version_resource.h"
+#include "project_compiler.h"
 
 namespace ks::builder {
 
 namespace fs = std::filesystem;
+
+namespace compile {
 
 namespace {
 
@@ -83,16 +84,38 @@ constexpr NamedOption kOptions[] = {
     {"folder_name_test", FlagWord::kArchiveFlags, kArcFolderNameTest, false},
 };
 
-constexpr uint32_t kArchiveAttribute = 0x20;   // FILE_ATTRIBUTE_ARCHIVE
-constexpr uint32_t kReadOnlyAttribute = 0x01;  // FILE_ATTRIBUTE_READONLY
+// Options the engine stores but does not act on yet, and what is missing.
+struct NotYet {
+  std::string_view option, missing;
+};
+constexpr std::string_view kNoShortcuts = "shortcuts are not made";
+constexpr std::string_view kNoPages = "the wizard pages are not drawn";
+constexpr std::string_view kNoMainWindow = "there is no main window";
+constexpr std::string_view kNoRights = "access rights are not granted";
+constexpr NotYet kNotYet[] = {
+    {"uninstall_shortcut", kNoShortcuts},
+    {"desktop_uninstall_shortcut", kNoShortcuts},
+    {"log_shortcut", kNoShortcuts},
+    {"desktop_folder_from_product", kNoShortcuts},
+    {"add_to_path", "the PATH is not changed"},
+    {"silent_uninstall", "the uninstall registration is not written"},
+    {"folder_rights", kNoRights},
+    {"shared_folder_rights", kNoRights},
+    {"folder_page", kNoPages},
+    {"start_menu_page", kNoPages},
+    {"progress_page", kNoPages},
+    {"dialog_icons", kNoPages},
+    {"button_images", kNoPages},
+    {"no_cancel", kNoPages},
+    {"keep_background", kNoMainWindow},
+    {"maximised", kNoMainWindow},
+    {"keep_fallback_title", kNoMainWindow},
+};
 
 // The lists the engine reads until an end marker stop with an error after this many.
 constexpr size_t kMaxListEntries = 1000;
 constexpr int64_t kMaxMinStatusTime = 9999;
 constexpr size_t kMaxNoDowngradeBelow = 255;  // a Str8 field
-
-// Seconds between 1601-01-01 and 1970-01-01.
-constexpr int64_t kFileTimeEpochOffset = 11644473600LL;
 
 // Registry roots a project may name, by short and long name.
 struct RegistryRoot {
@@ -127,6 +150,8 @@ bool HasKeyAndValue(std::string_view rest) {
   return slash != std::string_view::npos && slash > 0;
 }
 
+}  // namespace
+
 // Splits a backslash path into its components.
 std::vector<std::string> Components(std::string_view path) {
   std::vector<std::string> parts;
@@ -139,87 +164,35 @@ std::vector<std::string> Components(std::string_view path) {
   return parts;
 }
 
-bool IsVariable(std::string_view part) {
-  return part.size() >= 3 && part.front() == '%' && part.back() == '%' &&
-         part.find('%', 1) == part.size() - 1;
-}
-
-bool IsDrive(std::string_view part) {
-  return part.size() == 2 && part[1] == ':' &&
-         ((part[0] >= 'A' && part[0] <= 'Z') || (part[0] >= 'a' && part[0] <= 'z'));
-}
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
-// Where a [[files]] entry puts its files, as written in `dest`.
-struct Placement {
-  enum Form {
-    kKindFolder,   // FileName = relative path below the kind's folder
-    kSubfolder,    // FileName = folder \ relative path
-    kTargetName,   // one file; FileName = the relative target
-    kFolderDest,   // Destination = folder \ sub-folders \ ; FileName = relative path
-    kTargetDest,   // one file; Destination = the full target; FileName = its last part
-  } form = kKindFolder;
-  std::string path;  // backslashes, no trailing one
-};
-
-class Compiler {
- public:
-  Compiler(const std::string& file_name, const fs::path& base_dir, ProjectError& error)
-      : file_name_(file_name), base_dir_(base_dir), error_(error) {}
-
-  bool Run(const toml::table& root, Project& out);
-
- private:
-  bool Fail(const toml::source_region& where, std::string message) {
-    error_.file = file_name_;
-    error_.line = static_cast<int>(where.begin.line);
-    error_.column = static_cast<int>(where.begin.column);
-    error_.message = std::move(message);
-    return false;
+bool Compiler::NoNulCharacters(const toml::node& node) {
+  constexpr std::string_view kMessage = "text holds the character U+0000, which would end it early";
+  if (const toml::value<std::string>* text = node.as_string())
+    return text->get().find('\0') == std::string::npos || Fail(node, std::string(kMessage));
+  if (const toml::table* t = node.as_table()) {
+    for (auto&& [key, value] : *t) {
+      if (key.str().find('\0') != std::string_view::npos) return Fail(value, "a key " + std::string(kMessage));
+      if (!NoNulCharacters(value)) return false;
+    }
   }
-  bool Fail(const toml::node& where, std::string message) {
-    return Fail(where.source(), std::move(message));
+  if (const toml::array* a = node.as_array()) {
+    for (const toml::node& item : *a)
+      if (!NoNulCharacters(item)) return false;
   }
+  return true;
+}
 
-  bool CheckKeys(const toml::table& table, std::string_view where,
-                 std::initializer_list<std::string_view> allowed);
-  bool GetString(const toml::table& t, std::string_view key, std::string& out, bool required = false,
-                 const toml::node* owner = nullptr);
-  bool GetBool(const toml::table& t, std::string_view key, bool& out);
-  bool GetInteger(const toml::table& t, std::string_view key, int64_t& out, int64_t min, int64_t max);
-  bool GetAnsi(const toml::table& t, std::string_view key, std::string& out);
-  bool GetWide(const toml::table& t, std::string_view key, std::u16string& out);
-  bool GetNamed(const toml::table& t, std::string_view key, std::span<const NamedValue> table,
-                const NamedValue*& out);
-  bool ToAnsi(const toml::node& where, std::string_view utf8, std::string& out);
-  const toml::array* GetArrayOfTables(const toml::table& root, std::string_view key, bool& ok);
+bool Compiler::CheckName(const toml::node& where, std::string_view part, std::string_view what) {
+  NameProblem problem = WindowsNameProblem(Utf8ToUtf16(part));
+  if (problem == NameProblem::kNone) return true;
+  return Fail(where, "\"" + std::string(part) + "\" in " + std::string(what) + " is not a valid Windows name: it " +
+                         std::string(NameProblemText(problem)));
+}
 
-  bool Product(const toml::table& t, Settings& s);
-  bool RequiredProduct(const toml::table& t, Settings& s);
-  bool Batches(const toml::table& t, Settings& s);
-  bool Options(const toml::table* t, Settings& s, uint32_t& archive_flags);
-  bool CrossChecks(const toml::table& root, const Project& out);
-  bool Archive(const toml::table* t, Project& out);
-  bool Languages(const toml::array* a, Settings& s);
-  bool DeleteList(const toml::array& a, Settings& s);
-  bool CloseList(const toml::array& a, Settings& s);
-  bool Files(const toml::array* a, std::vector<PayloadFile>& files);
-  bool ParseDest(const toml::node& where, std::string dest, bool folder_source, Placement& out);
-  bool AddFile(const toml::table& entry, const fs::path& source, const fs::path& relative,
-               const Placement& placement, const FileRecord& base, bool attributes_given,
-               std::vector<PayloadFile>& files);
-
-  std::string file_name_;
-  fs::path base_dir_;
-  ProjectError& error_;
-  // The [[files]] entry of each payload file, for the duplicate check.
-  std::vector<const toml::table*> entry_of_file_;
-};
+bool Compiler::CheckRelativePath(const toml::node& where, std::string_view path, std::string_view what) {
+  for (const std::string& part : Components(path))
+    if (!CheckName(where, part, what)) return false;
+  return true;
+}
 
 bool Compiler::CheckKeys(const toml::table& table, std::string_view where,
                          std::initializer_list<std::string_view> allowed) {
@@ -357,6 +330,12 @@ bool Compiler::Product(const toml::table& t, Settings& s) {
   std::string_view root;
   std::string rest;
   if (install_dir.empty()) {
+    // The name becomes a folder below Program Files: it must stay one.
+    std::string folder = name;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    if (!CheckRelativePath(*t.get("name"), folder, "the product name (the default installation folder; "
+                                                  "give install_dir to choose another)"))
+      return false;
     install_dir = "%ProgramsDir%\\" + name;
   } else if (SplitRegistryPath(install_dir, root, rest)) {
     // The engine reads the folder from HKLM or HKCU and names it by exactly these prefixes.
@@ -366,6 +345,14 @@ bool Compiler::Product(const toml::table& t, Settings& s) {
       return Fail(*t.get("install_dir"),
                   "install_dir from the registry needs a key and a value name (\"HKLM\\\\Software\\\\Maker\\\\Value\")");
     install_dir = std::string(root) + "\\" + rest;
+  }
+  if (install_dir != "<master>" && !SplitRegistryPath(install_dir, root, rest)) {
+    std::string folder = install_dir;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    for (const std::string& part : Components(folder)) {
+      if (part == "." || part == "..")
+        return Fail(*t.get("install_dir"), "install_dir must not step with \".\" or \"..\"; write the folder itself");
+    }
   }
   if (!install_dir_value.empty()) {
     if (!SplitRegistryPath(install_dir_value, root, rest) || !HasKeyAndValue(rest))
@@ -382,11 +369,17 @@ bool Compiler::Product(const toml::table& t, Settings& s) {
 
   for (char& c : uninstall_subdir) if (c == '/') c = '\\';
   while (!uninstall_subdir.empty() && uninstall_subdir.back() == '\\') uninstall_subdir.pop_back();
-  if (!uninstall_subdir.empty()) {
-    for (const std::string& part : Components(uninstall_subdir)) {
-      if (!IsValidFileName(Utf8ToUtf16(part)))
-        return Fail(*t.get("uninstall_subdir"), "uninstall_subdir must be a subfolder of the installation folder");
-    }
+  if (!uninstall_subdir.empty() &&
+      !CheckRelativePath(*t.get("uninstall_subdir"), uninstall_subdir,
+                         "uninstall_subdir (a subfolder of the installation folder)"))
+    return false;
+  for (const char* key : {"shared_folder", "shared_folder_on_removable"}) {
+    const toml::node* node = t.get(key);
+    if (!node) continue;
+    std::string folder = node->as_string()->get();
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    if (!folder.empty() && !CheckRelativePath(*node, folder, key)) return false;
   }
 
   s.ProductName = Utf8ToUtf16(name);
@@ -405,9 +398,10 @@ bool Compiler::Product(const toml::table& t, Settings& s) {
                                            s.UninstallerFileName))
     return false;
   if (!t.get("uninstaller_name")) s.UninstallerFileName = uninstaller_name;
-  if (uninstaller_name.empty() || uninstaller_name.find_first_of("\\/:") != std::string::npos)
-    return Fail(t.get("uninstaller_name") ? *t.get("uninstaller_name") : *t.get("name"),
-                "uninstaller_name must be a plain file name");
+  if (!CheckName(t.get("uninstaller_name") ? *t.get("uninstaller_name") : *t.get("name"), uninstaller_name,
+                 "uninstaller_name (a plain file name)"))
+    return false;
+  if (t.get("title")) Warn(*t.get("title"), "title is stored, but this engine does not show it yet: there is no main window");
 
   // 1 forces silent mode; 0 leaves the choice to the command line (/a).
   s.SilentMode = silent ? 1 : 0;
@@ -460,13 +454,20 @@ bool Compiler::Options(const toml::table* t, Settings& s, uint32_t& archive_flag
   std::map<std::string_view, bool> chosen;
   if (t) {
     for (auto&& [key, value] : *t) {
+      // A named copy: older clang cannot capture a structured binding.
+      const std::string_view name = key.str();
       auto it = std::find_if(std::begin(kOptions), std::end(kOptions),
-                             [&](const NamedOption& o) { return o.name == key.str(); });
+                             [&](const NamedOption& o) { return o.name == name; });
       if (it == std::end(kOptions))
-        return Fail(value, "unknown option '" + std::string(key.str()) + "'");
+        return Fail(value, "unknown option '" + std::string(name) + "'");
       if (!value.is_boolean())
-        return Fail(value, "option '" + std::string(key.str()) + "' must be true or false");
+        return Fail(value, "option '" + std::string(name) + "' must be true or false");
       chosen[it->name] = value.as_boolean()->get();
+      auto not_yet = std::find_if(std::begin(kNotYet), std::end(kNotYet),
+                                  [&](const NotYet& n) { return n.option == name; });
+      if (not_yet != std::end(kNotYet) && value.as_boolean()->get())
+        Warn(value, "option '" + std::string(name) + "' is stored, but this engine does not act on it yet: " +
+                        std::string(not_yet->missing));
     }
   }
   for (const NamedOption& o : kOptions) {
@@ -578,6 +579,12 @@ bool Compiler::DeleteList(const toml::array& a, Settings& s) {
       return false;
     if (path.empty()) return Fail(*t.get("path"), "the path must not be empty");
     if (!ToAnsi(*t.get("path"), path, entry.path)) return false;
+    std::string steps = path;
+    std::replace(steps.begin(), steps.end(), '/', '\\');
+    for (const std::string& part : Components(steps)) {
+      if (part == "." || part == "..")
+        return Fail(*t.get("path"), "the path must not step with \".\" or \"..\": it would reach outside the installation");
+    }
     if (entry.path == kDeleteListEnd) return Fail(*t.get("path"), "this path is the list's end marker");
     if (!at_install && !at_uninstall)
       return Fail(node, "a [[delete]] entry applies at_install, at_uninstall or both");
@@ -654,230 +661,10 @@ bool Compiler::CloseList(const toml::array& a, Settings& s) {
   return true;
 }
 
-// `dest` as written: a relative folder or file, or one that begins with a
-// folder variable or a drive and goes to FileRecord.Destination as it is.
-bool Compiler::ParseDest(const toml::node& where, std::string dest, bool folder_source, Placement& out) {
-  for (char& c : dest) if (c == '/') c = '\\';
-  out = Placement{};
-  if (dest.empty()) return true;
-  bool unc = dest.rfind("\\\\", 0) == 0;
-  bool folder = folder_source || dest.back() == '\\';
-  while (!dest.empty() && dest.back() == '\\') dest.pop_back();
-  if (!unc) while (!dest.empty() && dest.front() == '\\') dest.erase(0, 1);
-  if (dest.empty()) return true;
-
-  std::vector<std::string> parts = Components(unc ? dest.substr(2) : dest);
-  const bool rooted = unc || IsVariable(parts.front()) || IsDrive(parts.front());
-  // A variable or drive alone names a folder.
-  if (rooted && parts.size() == 1) folder = true;
-  for (size_t i = 0; i < parts.size(); ++i) {
-    const std::string& part = parts[i];
-    if (i == 0 && rooted) continue;
-    if (part == "..")
-      return Fail(where, "dest must not climb out with \"..\"; begin it with a folder variable instead");
-    if (!rooted && part.find('%') != std::string::npos)
-      return Fail(where, "folder variables are expanded only at the start of dest (\"%InstallDir%\\\\...\")");
-    if (!IsValidFileName(Utf8ToUtf16(part)) && part.find('%') == std::string::npos)
-      return Fail(where, "\"" + part + "\" in dest is not a valid folder or file name");
-  }
-  out.path = dest;
-  if (rooted) out.form = folder ? Placement::kFolderDest : Placement::kTargetDest;
-  else out.form = folder ? Placement::kSubfolder : Placement::kTargetName;
-  return true;
-}
-
-bool Compiler::AddFile(const toml::table& entry, const fs::path& source, const fs::path& relative,
-                       const Placement& placement, const FileRecord& base, bool attributes_given,
-                       std::vector<PayloadFile>& files) {
-  std::error_code ec;
-  uintmax_t size = fs::file_size(source, ec);
-  if (ec) return Fail(entry, "cannot read " + source.string() + ": " + ec.message());
-  if (size > kMaxPayloadFileSize)
-    return Fail(entry, source.string() + " is larger than 1 GiB, the most one file may hold");
-
-  // Record names use backslashes and code page 1252, as the engine joins them.
-  std::string rel;
-  for (const fs::path& part : relative) {
-    if (!IsValidFileName(Utf8ToUtf16(part.string())))
-      return Fail(entry, "\"" + part.string() + "\" in " + source.string() + " is not a valid Windows file name");
-    if (!rel.empty()) rel += '\\';
-    rel += part.string();
-  }
-  std::string name, destination;
-  switch (placement.form) {
-    case Placement::kKindFolder: name = rel; break;
-    case Placement::kSubfolder: name = placement.path + "\\" + rel; break;
-    case Placement::kTargetName: name = placement.path; break;
-    case Placement::kFolderDest: {
-      // The engine adds the file's own name to a destination ending in "\".
-      name = rel;
-      size_t slash = rel.rfind('\\');
-      destination = placement.path + "\\" + (slash == std::string::npos ? "" : rel.substr(0, slash + 1));
-      break;
-    }
-    case Placement::kTargetDest:
-      name = placement.path.substr(placement.path.rfind('\\') + 1);
-      destination = placement.path;
-      break;
-  }
-  PayloadFile file{source, base};
-  if (!ToAnsi(entry, name, file.record.FileName) || !ToAnsi(entry, destination, file.record.Destination))
-    return false;
-
-  if (file.record.Kind == kKindVersioned && file.record.Title.empty()) {
-    // Without a version text the engine compares dates only; a program's own
-    // version resource is what the engine reads from the installed copy.
-    std::ifstream in(source, std::ios::binary);
-    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    file.record.Title = FixedFileVersion(bytes);
-  }
-
-  uint64_t time = FileTimeOf(source);
-  // Linux keeps no creation time we can rely on: all three times are the mtime.
-  file.record.FileTime = FileTimes{time, time, time};
-  if (!attributes_given) {
-    uint32_t attributes = kArchiveAttribute;
-    auto perms = fs::status(source, ec).permissions();
-    if (!ec && (perms & fs::perms::owner_write) == fs::perms::none) attributes |= kReadOnlyAttribute;
-    file.record.Attributes = attributes;
-  }
-  files.push_back(std::move(file));
-  entry_of_file_.push_back(&entry);
-  return true;
-}
-
-bool Compiler::Files(const toml::array* a, std::vector<PayloadFile>& files) {
-  if (!a) return true;
-  for (const toml::node& node : *a) {
-    const toml::table* t = node.as_table();
-    if (!CheckKeys(*t, "[[files]]",
-                   {"source", "dest", "kind", "overwrite", "permanent", "into_uninstall_folder", "version",
-                    "attributes", "keep_attributes", "desktop_shortcut", "start_menu_shortcut", "shortcut_name",
-                    "arguments", "working_folder", "icon"}))
-      return false;
-    std::string source, dest, shortcut_name, version;
-    FileRecord base;
-    const NamedValue* kind = &FileKindNames()[0];
-    const NamedValue* overwrite = &OverwriteNames()[0];
-    bool permanent = false, uninstall_folder = false, keep_attributes = false, desktop = false,
-         start_menu = false;
-    if (!GetString(*t, "source", source, true, &node) || !GetString(*t, "dest", dest) ||
-        !GetString(*t, "shortcut_name", shortcut_name) || !GetString(*t, "version", version) ||
-        !GetAnsi(*t, "arguments", base.Arguments) || !GetAnsi(*t, "working_folder", base.WorkingFolder) ||
-        !GetAnsi(*t, "icon", base.IconFile) || !GetBool(*t, "permanent", permanent) ||
-        !GetBool(*t, "into_uninstall_folder", uninstall_folder) ||
-        !GetBool(*t, "keep_attributes", keep_attributes) || !GetBool(*t, "desktop_shortcut", desktop) ||
-        !GetBool(*t, "start_menu_shortcut", start_menu))
-      return false;
-
-    if (const toml::node* k = t->get("kind")) {
-      const NamedValue* found = k->is_string() ? FindByName(FileKindNames(), k->as_string()->get()) : nullptr;
-      if (found && !found->supported)
-        return Fail(*k, "kind \"" + std::string(found->name) + "\" is not installed by the engine yet; use one of " +
-                            NameList(FileKindNames()));
-      if (!found) return Fail(*k, "kind must be one of " + NameList(FileKindNames()));
-      kind = found;
-    }
-    base.Kind = kind->value;
-    if (!GetNamed(*t, "overwrite", OverwriteNames(), overwrite)) return false;
-    if (overwrite->name == "always" && base.Kind != kKindFile)
-      return Fail(*t->get("overwrite"), "overwrite \"always\" is for kind \"file\"; kind \"" +
-                                            std::string(kind->name) + "\" compares " +
-                                            (base.Kind == kKindShared ? "dates" : "versions and dates") +
-                                            " by default (\"by_kind\")");
-    base.FileFlags = overwrite->value;
-    if (permanent) base.FileFlags |= kFilePermanent;
-    if (uninstall_folder) base.FileFlags |= kFileInUninstallDir;
-
-    // Shortcuts belong to ordinary files; on other kinds Title is the version.
-    for (std::string_view key : {"desktop_shortcut", "start_menu_shortcut", "shortcut_name", "arguments",
-                                 "working_folder", "icon"}) {
-      const toml::node* n = t->get(key);
-      if (!n || (n->is_boolean() && !n->as_boolean()->get())) continue;
-      if (base.Kind != kKindFile) return Fail(*n, std::string(key) + " is for kind \"file\" only");
-      if (!desktop && !start_menu && !n->is_boolean())
-        return Fail(*n, std::string(key) + " needs desktop_shortcut or start_menu_shortcut");
-    }
-    if (desktop) base.FileFlags |= kFileDesktopShortcut;
-    if (start_menu) base.FileFlags |= kFileStartMenuShortcut;
-    if (const toml::node* v = t->get("version")) {
-      if (base.Kind != kKindVersioned) return Fail(*v, "version is for kind \"versioned\" only");
-      if (!ToAnsi(*v, version, base.Title)) return false;
-    } else {
-      // Shortcut names are UTF-8 in the record.
-      base.Title = shortcut_name;
-    }
-
-    const toml::node* attributes = t->get("attributes");
-    if (attributes && keep_attributes)
-      return Fail(*attributes, "attributes and keep_attributes exclude each other");
-    if (keep_attributes) base.Attributes = kKeepAttributes;
-    if (attributes) {
-      const toml::array* list = attributes->as_array();
-      if (!list) return Fail(*attributes, "attributes must be a list of names such as [\"read_only\"]");
-      base.Attributes = 0;
-      for (const toml::node& item : *list) {
-        const NamedValue* bit = item.is_string() ? FindByName(AttributeNames(), item.as_string()->get()) : nullptr;
-        if (!bit) return Fail(item, "attributes entries must be one of " + NameList(AttributeNames()));
-        base.Attributes |= bit->value;
-      }
-    }
-
-    fs::path src = fs::path(source);
-    if (src.is_relative()) src = base_dir_ / src;
-    std::error_code ec;
-    auto status = fs::status(src, ec);
-    if (ec || !fs::exists(status))
-      return Fail(*t->get("source"), "source " + src.string() + " does not exist");
-    const bool folder_source = fs::is_directory(status);
-
-    Placement placement;
-    if (t->get("dest") && !ParseDest(*t->get("dest"), dest, folder_source, placement)) return false;
-    // A destination of its own overrides the uninstall-data folder in the engine.
-    if (uninstall_folder &&
-        (placement.form == Placement::kFolderDest || placement.form == Placement::kTargetDest))
-      return Fail(*t->get("dest"),
-                  "into_uninstall_folder takes a dest below the uninstall-data folder, not one with a variable or drive");
-    const bool attributes_given = attributes || keep_attributes;
-
-    if (folder_source) {
-      std::vector<fs::path> found;
-      for (auto it = fs::recursive_directory_iterator(src, ec); !ec && it != fs::recursive_directory_iterator();
-           it.increment(ec)) {
-        if (it->is_regular_file()) found.push_back(it->path());
-      }
-      if (ec) return Fail(*t->get("source"), "cannot list " + src.string() + ": " + ec.message());
-      // Directory order is arbitrary; sorted names give reproducible installers.
-      std::sort(found.begin(), found.end());
-      for (const fs::path& f : found) {
-        if (!AddFile(*t, f, fs::relative(f, src), placement, base, attributes_given, files)) return false;
-      }
-    } else {
-      if (!AddFile(*t, src, src.filename(), placement, base, attributes_given, files)) return false;
-    }
-  }
-
-  // Two records for one target would overwrite each other at install time.
-  std::set<std::string> seen;
-  for (size_t i = 0; i < files.size(); ++i) {
-    const FileRecord& r = files[i].record;
-    std::string target;
-    if (!r.Destination.empty()) {
-      target = r.Destination;
-      if (target.back() == '\\') target += r.FileName.substr(r.FileName.rfind('\\') + 1);
-    } else {
-      target = (r.FileFlags & kFileInUninstallDir) ? "%UninstallDir%\\"
-               : r.Kind == kKindShared             ? "%SharedDir%\\"
-                                                   : "%InstallDir%\\";
-      target += r.FileName;
-    }
-    if (!seen.insert(Lower(target)).second)
-      return Fail(*entry_of_file_[i], "two sources install the same file " + target);
-  }
-  return true;
-}
-
 bool Compiler::Run(const toml::table& root, Project& out) {
+  warnings_ = &out.warnings;
+  settings_ = &out.settings;
+  if (!NoNulCharacters(root)) return false;
   if (!CheckKeys(root, "the project",
                  {"product", "options", "archive", "files", "languages", "required_product", "batches", "delete",
                   "close"}))
@@ -916,10 +703,18 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   list = GetArrayOfTables(root, "close", ok);
   if (!ok || (list && !CloseList(*list, s))) return false;
   list = GetArrayOfTables(root, "files", ok);
-  return ok && Files(list, out.files);
+  if (!ok || !Files(list, out.files)) return false;
+  // The engine makes the shared folder whenever it has a name: give it one only when files go there.
+  if (std::none_of(out.files.begin(), out.files.end(),
+                   [&](const PayloadFile& f) { return UsesSharedFolder(f.record); }))
+    s.SharedPath.clear();
+  std::stable_sort(out.warnings.begin(), out.warnings.end(), [](const ProjectError& a, const ProjectError& b) {
+    return std::pair(a.line, a.column) < std::pair(b.line, b.column);
+  });
+  return true;
 }
 
-}  // namespace
+}  // namespace compile
 
 std::string ProjectError::Text() const {
   std::ostringstream o;
@@ -929,17 +724,13 @@ std::string ProjectError::Text() const {
   return o.str();
 }
 
-std::span<const NamedOption> OptionTable() { return kOptions; }
-
-uint64_t FileTimeOf(const fs::path& path) {
-  std::error_code ec;
-  auto ftime = fs::last_write_time(path, ec);
-  if (ec) return 0;
-  auto sys = std::chrono::file_clock::to_sys(ftime);
-  auto ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(sys.time_since_epoch()).count() / 100;
-  int64_t value = ticks + kFileTimeEpochOffset * 10000000LL;
-  return value > 0 ? static_cast<uint64_t>(value) : 0;
+std::string ProjectError::WarningText() const {
+  ProjectError warning = *this;
+  warning.message = "warning: " + message;
+  return warning.Text();
 }
+
+std::span<const NamedOption> OptionTable() { return compile::kOptions; }
 
 bool ParseProject(std::string_view text, const std::string& file_name, const fs::path& base_dir,
                   Project& out, ProjectError& error) {
@@ -955,7 +746,7 @@ bool ParseProject(std::string_view text, const std::string& file_name, const fs:
     error.message = std::string(e.description());
     return false;
   }
-  Compiler compiler(file_name, base_dir, error);
+  compile::Compiler compiler(file_name, base_dir, error);
   return compiler.Run(root, out);
 }
 

@@ -22,6 +22,8 @@ struct ProjectError {
   std::string message;
   // "FILE:LINE:COLUMN: message" (or "FILE: message" without a place).
   std::string Text() const;
+  // The same with "warning: " before the message.
+  std::string WarningText() const;
 };
 
 // Which flag word a named option sets.
@@ -45,6 +47,8 @@ struct PayloadFile {
 
 struct Project {
   Settings settings;
+  // Settings written in the project that the engine stores but does not act on yet.
+  std::vector<ProjectError> warnings;
   uint32_t archive_flags = 0;
   // Blowfish key from [archive] key; derived at build time when absent.
   std::optional<std::array<uint8_t, 8>> blowfish_key;

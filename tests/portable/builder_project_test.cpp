@@ -464,7 +464,8 @@ TEST_F(ProjectDir, NamedValuesMapToTheEngineNumbers) {
       "min_status_time = 9999\nextra_space = 5000000000\n"
       "[options]\nmust_uninstall_first = true\nconfirm_upgrade = true\nremove_install_dir_value = true\n"
       "[required_product]\nkey = \"Base\"\nname = \"Base Product\"\nversion = \"3.0\"\n"
-      "[batches]\npre_install = \"\"\"\necho one\necho two\n\"\"\"\nexit = \"echo bye\"\n");
+      "[batches]\npre_install = \"\"\"\necho one\necho two\n\"\"\"\nexit = \"echo bye\"\n"
+      "[[files]]\nsource = \"single.dat\"\nkind = \"shared\"\n");
   const Settings& s = product.settings;
   EXPECT_EQ(s.DefaultInstallDir, u"HKLM\\Software\\A\\Path");
   EXPECT_EQ(s.InstallDirRegistryValue, "\\HKCU\\Software\\A\\Dir");
@@ -698,6 +699,174 @@ TEST(Inspect, EngineWithoutArchiveIsNotAnInstaller) {
   std::string json, error;
   EXPECT_FALSE(InspectInstaller(MakeEngine(), json, error));
   EXPECT_NE(error.find("no .setup section"), std::string::npos);
+}
+
+class ProjectRefusals : public ProjectDir {
+ protected:
+  void ExpectError(const std::string& text, int line, int column, const std::string& says) {
+    SCOPED_TRACE(text);
+    Project p;
+    ProjectError e;
+    ASSERT_FALSE(Parse(text, p, e)) << "built although " << says;
+    EXPECT_EQ(e.line, line) << e.Text();
+    EXPECT_EQ(e.column, column) << e.Text();
+    EXPECT_NE(e.message.find(says), std::string::npos) << e.Text();
+  }
+  Project Parsed(const std::string& text) {
+    Project p;
+    ProjectError e;
+    EXPECT_TRUE(Parse(text, p, e)) << e.Text();
+    return p;
+  }
+};
+
+TEST_F(ProjectRefusals, FolderSourcesFollowLinksUnderTheirOwnNames) {
+  fs::create_directories(dir_ / "other");
+  Write("other/inner.txt", "inner");
+  fs::create_symlink(dir_ / "single.dat", dir_ / "app" / "alias.dat");
+  fs::create_directory_symlink(dir_ / "other", dir_ / "app" / "linked");
+  Project p = Parsed("[product]\nname = \"A\"\n[[files]]\nsource = \"app\"\n");
+  std::vector<std::string> names;
+  for (const PayloadFile& f : p.files) names.push_back(f.record.FileName);
+  EXPECT_EQ(names, (std::vector<std::string>{"alias.dat", "bin\\tool.cmd", "linked\\inner.txt", "readme.txt"}));
+  Bytes archive;
+  std::string error;
+  ASSERT_TRUE(BuildArchive(p, archive, error)) << error;
+
+  // A link back to a folder that holds it would never end.
+  fs::create_directory_symlink(dir_ / "app", dir_ / "app" / "bin" / "up");
+  ExpectError("[product]\nname = \"A\"\n[[files]]\nsource = \"app\"\n", 4, 10, "loop");
+  fs::remove(dir_ / "app" / "bin" / "up");
+  // Links that lead to each other, or nowhere.
+  fs::create_symlink(dir_ / "app" / "b", dir_ / "app" / "a");
+  fs::create_symlink(dir_ / "app" / "a", dir_ / "app" / "b");
+  ExpectError("[product]\nname = \"A\"\n[[files]]\nsource = \"app\"\n", 4, 10, "cannot follow");
+  fs::remove(dir_ / "app" / "b");
+  ExpectError("[product]\nname = \"A\"\n[[files]]\nsource = \"app\"\n", 4, 10, "cannot follow");
+}
+
+TEST_F(ProjectRefusals, NamesWindowsCannotHold) {
+  const std::string head = "[product]\nname = \"A\"\n";  // lines 1-2
+  const struct {
+    std::string text;  // from line 3
+    int line, column;
+    const char* says;
+  } kCases[] = {
+      {"[[files]]\nsource = \"single.dat\"\ndest = \"nul.txt\"\n", 5, 8, "reserved device"},
+      {"[[files]]\nsource = \"single.dat\"\ndest = \"sub/COM1/x\"\n", 5, 8, "reserved device"},
+      {"[[files]]\nsource = \"single.dat\"\ndest = \"%InstallDir%\\\\Aux\\\\\"\n", 5, 8, "reserved device"},
+      {"[[files]]\nsource = \"single.dat\"\ndest = \"x.txt.\"\n", 5, 8, "ends with a dot"},
+      {"[[files]]\nsource = \"single.dat\"\ndest = \"x /y\"\n", 5, 8, "ends with a dot or a space"},
+      {"[[files]]\nsource = \"single.dat\"\ndest = \"a\\nb\"\n", 5, 8, "control character"},
+      {"[[files]]\nsource = \"single.dat\"\ndest = \"a|b\"\n", 5, 8, "< > :"},
+      {"[[files]]\nsource = \"single.dat\"\ndest = \"" + std::string(256, 'n') + "\"\n", 5, 8, "255"},
+      {"[[files]]\nsource = \"single.dat\"\ndest = \"%InstallDir%\\\\.\\\\x\"\n", 5, 8, "\".\""},
+      {"uninstaller_name = \"aux.exe\"\n", 3, 20, "reserved device"},
+      {"uninstall_subdir = \"data.\"\n", 3, 20, "ends with a dot"},
+      {"shared_folder = \"..\\\\Windows\"\n", 3, 17, "step in a path"},
+      {"shared_folder_on_removable = \"x?\"\n", 3, 30, "< > :"},
+  };
+  for (const auto& c : kCases) ExpectError(head + c.text, c.line, c.column, c.says);
+
+  // Names found in a source folder are refused with their source path.
+  for (const char* bad : {"nul.txt", "trailing.", "Lpt3.log", "a\nb"}) {
+    SCOPED_TRACE(bad);
+    fs::create_directories(dir_ / "odd");
+    Write(std::string("odd/") + bad, "x");
+    Project p;
+    ProjectError e;
+    ASSERT_FALSE(Parse(head + "[[files]]\nsource = \"odd\"\n", p, e));
+    EXPECT_EQ(e.line, 3);
+    EXPECT_NE(e.message.find((dir_ / "odd" / bad).string()), std::string::npos) << e.Text();
+    EXPECT_NE(e.message.find("not a valid Windows name"), std::string::npos) << e.Text();
+    fs::remove_all(dir_ / "odd");
+  }
+}
+
+TEST_F(ProjectRefusals, NothingLandsOutsideTheInstallation) {
+  ExpectError("[product]\nname = \"..\\\\..\\\\X\"\n", 2, 8, "default installation folder");
+  ExpectError("[product]\nname = \"A/../../X\"\n", 2, 8, "default installation folder");
+  ExpectError("[product]\nname = \"Tools: A\"\n", 2, 8, "install_dir");
+  ExpectError("[product]\nname = \"A\"\ninstall_dir = \"%ProgramsDir%\\\\..\\\\X\"\n", 3, 15, "\"..\"");
+  ExpectError("[product]\nname = \"A\"\n[[delete]]\npath = \"..\\\\outside.txt\"\n", 4, 8, "outside");
+  ExpectError("[product]\nname = \"A\"\n[[delete]]\npath = \"%InstallDir%/../x/*.dll\"\n", 4, 8, "outside");
+  ExpectError("[product]\nname = \"A\"\n[[delete]]\npath = \"./x.txt\"\n", 4, 8, "outside");
+  // The name of a product may still hold a subfolder, and a [[delete]] path a folder variable.
+  Project p = Parsed("[product]\nname = \"Maker\\\\Tool\"\n[[delete]]\npath = \"%InstallDir%\\\\old\\\\*.tmp\"\n");
+  EXPECT_EQ(p.settings.DefaultInstallDir, u"%ProgramsDir%\\Maker\\Tool");
+}
+
+TEST_F(ProjectRefusals, SharedFolderOnlyWhereItCanExist) {
+  const std::string no_uninstaller = "[product]\nname = \"A\"\n[options]\nuninstaller = false\n";  // 4 lines
+  ExpectError(no_uninstaller + "[[files]]\nsource = \"single.dat\"\nkind = \"shared\"\n", 5, 1, "uninstaller");
+  ExpectError(no_uninstaller + "[[files]]\nsource = \"app\"\ndest = \"%shareddir%\\\\x\\\\\"\n", 7, 8, "uninstaller");
+  // The shared folder gets its name only when files go there.
+  EXPECT_TRUE(Parsed("[product]\nname = \"A\"\nshared_folder = \"Maker\"\n").settings.SharedPath.empty());
+  EXPECT_EQ(Parsed("[product]\nname = \"A\"\nshared_folder = \"Maker\"\n[[files]]\nsource = \"app\"\n"
+                   "dest = \"%SharedDir%\\\\\"\n").settings.SharedPath,
+            u"Maker");
+}
+
+TEST_F(ProjectRefusals, TwoNamesForOneFileAsWindowsComparesThem) {
+  const std::string head = "[product]\nname = \"A\"\n[[files]]\nsource = \"single.dat\"\ndest = ";  // dest on line 5
+  ExpectError(head + "\"\xC3\x89.txt\"\n[[files]]\nsource = \"single.dat\"\ndest = \"\xC3\xA9.txt\"\n", 6, 1,
+              "same file");
+  ExpectError(head + "\"%InstallDir%\\\\\xC3\xBF\\\\\"\n[[files]]\nsource = \"single.dat\"\n"
+                     "dest = \"%installdir%/\xC5\xB8/single.dat\"\n",
+              6, 1, "same file");
+  ExpectError(head + "\"x.txt\"\n[[files]]\nsource = \"single.dat\"\ndest = \"x.txt.\"\n", 8, 8, "ends with a dot");
+  // In a source folder, names Linux keeps apart can be one name on Windows.
+  Write("app/R\xC3\xA9sum\xC3\xA9.txt", "1");
+  Write("app/R\xC3\x89SUM\xC3\x89.TXT", "2");
+  ExpectError("[product]\nname = \"A\"\n[[files]]\nsource = \"app\"\n", 3, 1, "same file");
+}
+
+TEST_F(ProjectRefusals, NulCharactersAnywhere) {
+  ExpectError("[product]\nname = \"A\"\nversion = \"1\\u0000\"\n", 3, 11, "U+0000");
+  ExpectError("[product]\nname = \"A\"\n[[files]]\nsource = \"single.dat\"\ndest = \"x\\u0000.txt\"\n", 5, 8, "U+0000");
+  ExpectError("[product]\nname = \"A\"\n[[languages]]\nname = \"English\"\n[languages.messages]\n\"13\" = \"a\\u0000b\"\n",
+              6, 8, "U+0000");
+  ExpectError("[product]\nname = \"A\"\n[batches]\nexit = [\"x\\u0000\"]\n", 4, 9, "U+0000");
+}
+
+TEST_F(ProjectRefusals, OptionsTheEngineDoesNotActOnYetAreWarnedAbout) {
+  Project p = Parsed(
+      "[product]\nname = \"A\"\ntitle = \"Big A\"\n"                            // 1-3
+      "[options]\nmaximised = true\nfolder_page = true\nno_cancel = false\n"    // 4-7
+      "uninstall_shortcut = true\nwrite_log = true\n"                          // 8-9
+      "[batches]\npost_install = \"echo done\"\n"                              // 10-11: runs, no warning
+      "[[files]]\nsource = \"single.dat\"\nstart_menu_shortcut = true\n");      // 12-14
+  std::vector<std::string> lines;
+  for (const ProjectError& w : p.warnings) lines.push_back(w.WarningText());
+  // One line per written option, in the file's order, with its place.
+  ASSERT_EQ(lines.size(), 5u) << testing::PrintToString(lines);
+  const struct {
+    const char* place;
+    const char* names;
+  } kExpected[] = {{"p.toml:3:9: warning: ", "title"},
+                   {"p.toml:5:13: warning: ", "'maximised'"},
+                   {"p.toml:6:15: warning: ", "'folder_page'"},
+                   {"p.toml:8:22: warning: ", "'uninstall_shortcut'"},
+                   {"p.toml:14:23: warning: ", "start_menu_shortcut"}};
+  for (size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].rfind(kExpected[i].place, 0), 0u) << lines[i];
+    EXPECT_NE(lines[i].find(kExpected[i].names), std::string::npos) << lines[i];
+  }
+  EXPECT_TRUE(Parsed("[product]\nname = \"A\"\n[options]\nwrite_log = true\nfolder_page = false\n").warnings.empty());
+}
+
+TEST_F(ProjectDir, InspectShowsRecordTextsThatAreNotUtf8Replaced) {
+  Project p;
+  ProjectError e;
+  ASSERT_TRUE(Parse("[product]\nname = \"A\"\n[[files]]\nsource = \"single.dat\"\n", p, e)) << e.Text();
+  p.files[0].record.Title = "bad \xFF\xC3 name";  // shortcut names are UTF-8 in the record, but any bytes can come
+  Bytes installer;
+  std::string error, json;
+  ASSERT_TRUE(BuildInstaller(p, MakeEngine(), installer, error)) << error;
+  ASSERT_TRUE(InspectInstaller(installer, json, error)) << error;
+  std::string title = nlohmann::json::parse(json)["files"][0]["Title"];
+  EXPECT_EQ(title.rfind("bad \xEF\xBF\xBD", 0), 0u) << title;
+  EXPECT_NE(title.find(" name"), std::string::npos) << title;
 }
 
 }  // namespace
