@@ -27,7 +27,7 @@ FILETIME ToFileTime(uint64_t value) {
 // handle is open (saves reopening every file). False with the system's error.
 bool WriteAttempt(const FileWrite& w, DWORD& error) {
   File file;
-  if (file.Open(w.destination, kOpenCreateAlways | kOpenNoRead | kOpenNoSharingRetry) != kFileOk) {
+  if (file.Open(w.destination, kOpenCreateAlways | kOpenNoRead | kOpenNoSharingRetry) != FileError::kOk) {
     error = GetLastError();
     return false;
   }
@@ -49,7 +49,7 @@ bool WriteAttempt(const FileWrite& w, DWORD& error) {
 bool ContentMatches(const FileWrite& w, DWORD& error) {
   error = 0;
   File file;
-  if (file.Open(w.destination, kOpenExisting | kOpenNoWrite | kOpenShareRead) != kFileOk) {
+  if (file.Open(w.destination, kOpenExisting | kOpenNoWrite | kOpenShareRead) != FileError::kOk) {
     error = GetLastError();
     return false;
   }
@@ -116,7 +116,7 @@ int WriteOneFile(const FileWrite& w, InstallContext& context, InstallSink& sink,
 
   if (!written) {
     if (check_failed) {
-      std::u16string reason = error ? SystemErrorText(error) : Widen(FileErrorText(kFileCorrupt));
+      std::u16string reason = error ? SystemErrorText(error) : Widen(FileErrorText(FileError::kCorrupt));
       std::u16string text = sink.Text(kMsgFileNotWritten) + u" " + w.destination + u"\r\n" + reason + u"\r\n\r\n";
       sink.AddFailure(SystemCodePage().FromWide(text, '?'));
       return 0;

@@ -81,7 +81,7 @@ std::u16string WriteTemporary(const FileWrite& w, DWORD& error) {
       continue;
     }
     File file;
-    if (file.Open(temp, kOpenCreateNew | kOpenNoRead | kOpenNoSharingRetry) != kFileOk) {
+    if (file.Open(temp, kOpenCreateNew | kOpenNoRead | kOpenNoSharingRetry) != FileError::kOk) {
       error = GetLastError();
       continue;
     }
@@ -148,7 +148,7 @@ bool RegisterForReplacement(const FileWrite& w, DWORD error, InstallContext& con
 
 void CleanPendingOperations(const WrittenSet& written, const PendingLog& log) {
   RegistryKey key;
-  if (key.Open(HKEY_LOCAL_MACHINE, U16(kSessionManagerKey), kRegOpenOnly | kRegNoStack, kRegReadWrite) == kRegFailed)
+  if (!Opened(key.Open(HKEY_LOCAL_MACHINE, U16(kSessionManagerKey), kRegOpenOnly | kRegNoStack, kRegReadWrite)))
     return;
   DWORD type = 0, bytes = 0;
   if (RegQueryValueExW(key.Handle(), kPendingRenamesValue, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||

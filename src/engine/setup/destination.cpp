@@ -38,8 +38,8 @@ std::u16string Capped(std::u16string s) {
 
 bool OpenProductKey(RegistryKey& key) {
   const Settings& s = Engine().settings;
-  return key.Open(HKEY_LOCAL_MACHINE, std::u16string(kUninstallKey) + u"\\" + s.UninstallKeyName,
-                  kRegOpenOnly | kRegView64 | kRegNoStack, kRegRead) != kRegFailed;
+  return Opened(key.Open(HKEY_LOCAL_MACHINE, std::u16string(kUninstallKey) + u"\\" + s.UninstallKeyName,
+                         kRegOpenOnly | kRegView64 | kRegNoStack, kRegRead));
 }
 
 bool HasDriveLetter(const std::u16string& p) {
@@ -84,7 +84,7 @@ bool MakeFolderReady(const std::u16string& folder) {
     return false;
   }
   File probe;
-  if (probe.Open(folder, NameSource(kNameTempInFolder) | kOpenCreateNew) != 0) {
+  if (probe.Open(folder, NameSource(kNameTempInFolder) | kOpenCreateNew) != FileError::kOk) {
     ErrorBox(FormatText(Text(73), {folder}));
     return false;
   }
