@@ -594,30 +594,30 @@ bool Compiler::DeleteList(const toml::array& a, Settings& s) {
       char text[32];
       if (const auto* d = value->as_date()) {
         std::snprintf(text, sizeof text, "%04d-%02d-%02d", d->get().year, d->get().month, d->get().day);
-        entry.text = text;
+        entry.value = text;
       } else if (const auto* dt = value->as_date_time(); dt && !dt->get().offset) {
         const toml::date_time& v = dt->get();
         std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", v.date.year, v.date.month, v.date.day,
                       v.time.hour, v.time.minute, v.time.second);
-        entry.text = text;
+        entry.value = text;
       } else if (value->is_string() && ParseDeletionDate(value->as_string()->get())) {
-        entry.text = value->as_string()->get();
+        entry.value = value->as_string()->get();
       } else {
         // The engine stops with a corrupt-installer error on a date it cannot read.
         return Fail(*value, "value must be a local date or date and time (2024-03-05 or 2024-03-05T14:30:00)");
       }
     } else if (by_size) {
       if (value->is_integer() && value->as_integer()->get() >= 0) {
-        entry.text = std::to_string(value->as_integer()->get());
+        entry.value = std::to_string(value->as_integer()->get());
       } else if (const auto* text = value->as_string(); text && !text->get().empty() &&
                  text->get().size() <= 19 && text->get().find_first_not_of("0123456789") == std::string::npos) {
-        entry.text = text->get();
+        entry.value = text->get();
       } else {
         return Fail(*value, "value must be a size in bytes (a whole number, 0 or more)");
       }
     }
-    entry.flag1 = static_cast<uint8_t>(kind);
-    entry.flag2 = static_cast<uint8_t>(restart->value | (at_install ? uint32_t(kConditionalDuringInstall) : 0u) |
+    entry.kind = static_cast<uint8_t>(kind);
+    entry.flags = static_cast<uint8_t>(restart->value | (at_install ? uint32_t(kConditionalDuringInstall) : 0u) |
                                        (at_uninstall ? uint32_t(kConditionalDuringUninstall) : 0u));
     s.DeleteList.push_back(std::move(entry));
   }

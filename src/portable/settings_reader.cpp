@@ -39,9 +39,9 @@ int ReadDeleteList(ByteReader& in, std::vector<DeleteEntry>& list) {
     DeleteEntry e;
     if (!ReadAZStr(in, e.path) || e.path == kDeleteListEnd) return 0;
     if (list.size() >= size_t(kMaxListCount)) return kErrDeleteList;
-    in.ReadU8(e.flag1);
-    ReadAZStr(in, e.text);
-    in.ReadU8(e.flag2);
+    in.ReadU8(e.kind);
+    ReadAZStr(in, e.value);
+    in.ReadU8(e.flags);
     list.push_back(std::move(e));
   }
 }
@@ -60,24 +60,25 @@ int ReadCloseList(ByteReader& in, std::vector<CloseEntry>& list) {
 }
 
 void ReadAssociation(ByteReader& in, AssociationEntry& e) {
-  in.ReadU32(e.kind);
-  for (Text8& field : e.fields) ReadAZStr(in, field);
-  ReadWZStr(in, e.language);
-  ReadAZStr(in, e.extra);
+  in.ReadU32(e.AssocKind);
+  for (Text8* field : {&e.Extension, &e.FileType, &e.TypeDescription, &e.Verb, &e.VerbLabel, &e.Command})
+    ReadAZStr(in, *field);
+  ReadWZStr(in, e.Language);
+  ReadAZStr(in, e.IconPath);
 }
 
 void ReadShortcut(ByteReader& in, ShortcutEntry& e) {
-  ReadAZStr(in, e.target);
-  ReadAZStr(in, e.name);
-  ReadAZStr(in, e.field3);
-  ReadPStr(in, e.field4);
-  ReadAZStr(in, e.field5);
-  in.ReadU8(e.flag_a);
-  in.ReadU8(e.flag_b);
-  in.ReadU8(e.flag_c);
-  ReadAZStr(in, e.icon);
-  in.ReadU8(e.flag_g);
-  in.ReadU8(e.flag_d);
+  ReadAZStr(in, e.Target);
+  ReadAZStr(in, e.Name);
+  ReadAZStr(in, e.Icon);
+  ReadPStr(in, e.Arguments);
+  ReadAZStr(in, e.WorkingFolder);
+  in.ReadU8(e.OnDesktop);
+  in.ReadU8(e.InStartMenu);
+  in.ReadU8(e.InStartup);
+  ReadAZStr(in, e.OtherFolder);
+  in.ReadU8(e.WindowState);
+  in.ReadU8(e.KeepOnUninstall);
 }
 
 void ReadRegistryEntry(ByteReader& in, RegistryEntry& e) {

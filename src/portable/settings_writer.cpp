@@ -19,24 +19,25 @@ void WriteTexts(ByteWriter& w, const std::vector<Blob>& texts) {
 }
 
 void WriteAssociation(ByteWriter& w, const AssociationEntry& e) {
-  w.U32(e.kind);
-  for (const Text8& field : e.fields) WriteAZStr(w, field);
-  WriteWZStr(w, e.language);
-  WriteAZStr(w, e.extra);
+  w.U32(e.AssocKind);
+  for (const Text8* field : {&e.Extension, &e.FileType, &e.TypeDescription, &e.Verb, &e.VerbLabel, &e.Command})
+    WriteAZStr(w, *field);
+  WriteWZStr(w, e.Language);
+  WriteAZStr(w, e.IconPath);
 }
 
 void WriteShortcut(ByteWriter& w, const ShortcutEntry& e) {
-  WriteAZStr(w, e.target);
-  WriteAZStr(w, e.name);
-  WriteAZStr(w, e.field3);
-  WritePStr(w, e.field4);
-  WriteAZStr(w, e.field5);
-  w.U8(e.flag_a);
-  w.U8(e.flag_b);
-  w.U8(e.flag_c);
-  WriteAZStr(w, e.icon);
-  w.U8(e.flag_g);
-  w.U8(e.flag_d);
+  WriteAZStr(w, e.Target);
+  WriteAZStr(w, e.Name);
+  WriteAZStr(w, e.Icon);
+  WritePStr(w, e.Arguments);
+  WriteAZStr(w, e.WorkingFolder);
+  w.U8(e.OnDesktop);
+  w.U8(e.InStartMenu);
+  w.U8(e.InStartup);
+  WriteAZStr(w, e.OtherFolder);
+  w.U8(e.WindowState);
+  w.U8(e.KeepOnUninstall);
 }
 
 void WriteRegistryEntry(ByteWriter& w, const RegistryEntry& e) {
@@ -134,9 +135,9 @@ Bytes WriteSettings(const Settings& s) {
 
   for (const DeleteEntry& e : s.DeleteList) {                  // 60
     WriteAZStr(w, e.path);
-    w.U8(e.flag1);
-    WriteAZStr(w, e.text);
-    w.U8(e.flag2);
+    w.U8(e.kind);
+    WriteAZStr(w, e.value);
+    w.U8(e.flags);
   }
   WriteAZStr(w, kDeleteListEnd);
   WriteCountedList(w, s.AssociationList, WriteAssociation);    // 61
