@@ -86,9 +86,6 @@ constexpr NamedOption kOptions[] = {
 constexpr uint32_t kArchiveAttribute = 0x20;   // FILE_ATTRIBUTE_ARCHIVE
 constexpr uint32_t kReadOnlyAttribute = 0x01;  // FILE_ATTRIBUTE_READONLY
 
-// The lists the engine reads until an end marker stop with an error after this many.
-constexpr size_t kMaxListEntries = 1000;
-constexpr int64_t kMaxMinStatusTime = 9999;
 constexpr size_t kMaxNoDowngradeBelow = 255;  // a Str8 field
 
 // Seconds between 1601-01-01 and 1970-01-01.
@@ -145,8 +142,7 @@ bool IsVariable(std::string_view part) {
 }
 
 bool IsDrive(std::string_view part) {
-  return part.size() == 2 && part[1] == ':' &&
-         ((part[0] >= 'A' && part[0] <= 'Z') || (part[0] >= 'a' && part[0] <= 'z'));
+  return part.size() == 2 && HasDriveLetter(part);
 }
 
 std::string Lower(std::string s) {
@@ -537,14 +533,14 @@ bool Compiler::Languages(const toml::array* a, Settings& s) {
             return Fail(value, "message key '" + k + "' is not a number from 0 to 9999");
           if (!value.is_string()) return Fail(value, "message " + k + " must be a string");
           int n = std::stoi(k);
-          if (n > 9999) return Fail(value, "message number " + k + " is above 9999");
+          if (n >= kMaxStrings) return Fail(value, "message number " + k + " is above 9999");
           lang.messages[n] = Utf8ToUtf16(value.as_string()->get());
           max_number = std::max(max_number, n);
         }
       }
       languages.push_back(std::move(lang));
     }
-    if (languages.size() > 200) return Fail(*a, "at most 200 languages are allowed");
+    if (languages.size() > size_t(kMaxLanguages)) return Fail(*a, "at most 200 languages are allowed");
   }
   if (languages.empty()) languages.push_back({u"English", {}});
 
@@ -564,7 +560,7 @@ bool Compiler::Languages(const toml::array* a, Settings& s) {
 bool Compiler::DeleteList(const toml::array& a, Settings& s) {
   for (const toml::node& node : a) {
     const toml::table& t = *node.as_table();
-    if (s.DeleteList.size() == kMaxListEntries) return Fail(node, "at most 1000 [[delete]] entries are allowed");
+    if (s.DeleteList.size() == size_t(kMaxListEntries)) return Fail(node, "at most 1000 [[delete]] entries are allowed");
     if (!CheckKeys(t, "[[delete]]", {"path", "compare", "value", "restart", "at_install", "at_uninstall"}))
       return false;
     DeleteEntry entry;
@@ -627,7 +623,7 @@ bool Compiler::DeleteList(const toml::array& a, Settings& s) {
 bool Compiler::CloseList(const toml::array& a, Settings& s) {
   for (const toml::node& node : a) {
     const toml::table& t = *node.as_table();
-    if (s.CloseList.size() == kMaxListEntries) return Fail(node, "at most 1000 [[close]] entries are allowed");
+    if (s.CloseList.size() == size_t(kMaxListEntries)) return Fail(node, "at most 1000 [[close]] entries are allowed");
     if (!CheckKeys(t, "[[close]]",
                    {"window_class", "window_title", "program_name", "action", "at_install", "at_uninstall"}))
       return false;

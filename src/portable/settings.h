@@ -72,6 +72,14 @@ enum : uint32_t {
 };
 
 constexpr uint32_t kScriptEndMark = 0xD3E82B97;
+
+// The ranges the reader checks; the writer and the builder keep to them.
+constexpr int kMaxTexts = 20;             // LicenseTexts, ReadmeTexts
+constexpr int kMaxListEntries = 1000;     // each counted or end-marked list
+constexpr int kMaxMinStatusTime = 9999;
+constexpr int kMaxBitmapSize = 100;       // percent
+constexpr int kMaxLanguages = 200;
+constexpr int kMaxStrings = 10000;        // StringTable rows
 inline constexpr const char* kDeleteListEnd = "~~THE END~~";
 inline constexpr const char* kCloseListEnd = "~~THE~END~~";
 

@@ -47,13 +47,8 @@ std::u16string WithBackslash(std::u16string_view folder) {
   return result;
 }
 
-bool IsDriveLetterPath(std::u16string_view path) {
-  return path.size() >= 2 && path[1] == u':' &&
-         ((path[0] >= u'a' && path[0] <= u'z') || (path[0] >= u'A' && path[0] <= u'Z'));
-}
-
 bool DriveMissing(std::u16string_view path) {
-  if (!IsDriveLetterPath(path)) return false;
+  if (!HasDriveLetter(path)) return false;
   wchar_t root[] = {wchar_t(path[0]), L':', L'\\', 0};
   return GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR;
 }

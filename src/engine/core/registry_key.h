@@ -59,6 +59,8 @@ constexpr bool Opened(KeyOpen result) { return result != KeyOpen::kFailed; }
 enum class ValueDelete { kDeleted, kMissing, kFailed };
 constexpr bool Deleted(ValueDelete result) { return result != ValueDelete::kFailed; }
 
+// The system's uninstall key (below HKLM), where products register.
+inline constexpr char16_t kUninstallKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const wchar_t* kProfileListKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 class RegistryKey {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/file.h"
+#include "core/file_access.h"
 #include "core/system_error.h"
 #include "core/wide.h"
 #include "install/files_in_use.h"
@@ -72,13 +73,6 @@ void ApplyAttributes(const std::u16string& path, uint32_t wanted) {
   if (current == INVALID_FILE_ATTRIBUTES) return;
   DWORD next = (wanted & kRecordAttributeMask) | (current & ~kRecordAttributeMask);
   if (next != current) SetFileAttributesW(W(path), next);
-}
-
-void ClearProtectiveAttributes(const std::u16string& path) {
-  DWORD current = GetFileAttributesW(W(path));
-  const DWORD protective = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-  if (current != INVALID_FILE_ATTRIBUTES && (current & protective))
-    SetFileAttributesW(W(path), current & ~protective);
 }
 
 }  // namespace

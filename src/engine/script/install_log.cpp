@@ -10,7 +10,6 @@
 #include "portable/install_log_text.h"
 #include "portable/settings.h"
 #include "portable/text.h"
-#include "ui/message_box.h"
 
 namespace ks {
 namespace {
@@ -242,7 +241,7 @@ LogFinishResult InstallLog::FinishLog(const LogFinish& f, bool reinstall, bool i
 
   auto text = [&](int number) { return f.text ? f.text(number) : std::u16string(); };
   auto box = [&](const std::u16string& body, const std::u16string& caption, UINT flags) {
-    return f.message_box ? f.message_box(body, caption, flags) : ShowMessageBox(body, caption, flags);
+    return f.message_box ? f.message_box(body, caption, flags) : 0;
   };
 
   if (interactive && !summary_.empty() && !f.silent) {

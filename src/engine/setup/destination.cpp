@@ -42,10 +42,6 @@ bool OpenProductKey(RegistryKey& key) {
                          kRegOpenOnly | kRegView64 | kRegNoStack, kRegRead));
 }
 
-bool HasDriveLetter(const std::u16string& p) {
-  return p.size() >= 2 && p[1] == u':' && ((p[0] >= u'a' && p[0] <= u'z') || (p[0] >= u'A' && p[0] <= u'Z'));
-}
-
 std::u16string DriveRoot(const std::u16string& p) { return p.substr(0, 2) + u"\\"; }
 
 bool IsRemovableDrive(const std::u16string& path) {

@@ -25,6 +25,7 @@
 #include "setup/messages.h"
 #include "setup/run_values.h"
 #include "setup/system_checks.h"
+#include "ui/message_box.h"
 #include "uninstall/uninstall_data_file.h"
 
 namespace ks {
@@ -186,6 +187,9 @@ void Finish() {
   finish.finish_items = !s.FinishText1.empty() || !s.FinishText2.empty() || !s.FinishText3.empty();
   finish.reboot_required = s.OptionFlags & kOptRestartRequired;
   finish.text = [](int n) { return Text(n); };
+  finish.message_box = [](const std::u16string& body, const std::u16string& caption, UINT flags) {
+    return ShowMessageBox(body, caption, flags);
+  };
   // "Reinstall" means the same version again, whether or not the settings
   // asked to classify the installation.
   bool reinstall = e.earlier.exists && !e.earlier.DisplayVersion.empty() &&

@@ -9,7 +9,4 @@ void CheckExcludedSystems();
 void CheckRequiredProduct();
 void AcquireSingleInstance();
 
-// The system's uninstall key, where products register.
-inline constexpr char16_t kUninstallKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
 }  // namespace ks
