@@ -6,6 +6,7 @@
 
 #include "named_values.h"
 #include "portable/archive.h"
+#include "portable/install_rules.h"
 #include "portable/payload.h"
 #include "portable/pe_image.h"
 #include "portable/settings_codec.h"
@@ -83,7 +84,7 @@ Json ProjectJson(const Settings& s, uint32_t archive_flags) {
                          {"ArchiveFlags", Hex32(left[2])}};
   const std::u16string& dir = s.DefaultInstallDir;
   j["install_dir_source"] = dir == u"<master>"                                        ? "required_product"
-                            : dir.rfind(u"HKLM\\", 0) == 0 || dir.rfind(u"HKCU\\", 0) == 0 ? "registry"
+                            : InstallDirFromRegistry(dir)                              ? "registry"
                                                                                        : "folder";
   j["bitness"] = Named(BitnessNames(), s.Bitness);
   j["shared_folder_base"] = Named(SharedFolderBaseNames(), s.SharedFolderBase);

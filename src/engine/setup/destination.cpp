@@ -195,7 +195,7 @@ void ChooseDestination(Wizard& wizard) {
   Settings& s = e.settings;
 
   // The folder named by a registry value: no page.
-  if (s.DefaultInstallDir.rfind(u"HKLM\\", 0) == 0 || s.DefaultInstallDir.rfind(u"HKCU\\", 0) == 0) {
+  if (InstallDirFromRegistry(s.DefaultInstallDir)) {
     std::u16string folder = RegistryKey::ReadString(u"\\" + s.DefaultInstallDir, u"", kRegView64);
     if (folder.empty())
       ErrorExit(FormatText(u"Failed to obtain installation path from \"%s\"", {s.DefaultInstallDir}));
