@@ -6,6 +6,7 @@
 
 #include "named_values.h"
 #include "portable/archive.h"
+#include "portable/install_rules.h"
 #include "portable/payload.h"
 #include "portable/pe_image.h"
 #include "portable/settings_codec.h"
@@ -83,7 +84,7 @@ Json ProjectJson(const Settings& s, uint32_t archive_flags) {
                          {"ArchiveFlags", Hex32(left[2])}};
   const std::u16string& dir = s.DefaultInstallDir;
   j["install_dir_source"] = dir == u"<master>"                                        ? "required_product"
-                            : dir.rfind(u"HKLM\\", 0) == 0 || dir.rfind(u"HKCU\\", 0) == 0 ? "registry"
+                            : InstallDirFromRegistry(dir)                              ? "registry"
                                                                                        : "folder";
   j["bitness"] = Named(BitnessNames(), s.Bitness);
   j["shared_folder_base"] = Named(SharedFolderBaseNames(), s.SharedFolderBase);
@@ -192,26 +193,26 @@ Json SettingsJson(const Settings& s) {
 
   Json list = Json::array();
   for (const DeleteEntry& e : s.DeleteList) {
-    list.push_back({{"path", Ansi(e.path)}, {"flag1", e.flag1}, {"text", Ansi(e.text)}, {"flag2", e.flag2},
-                    {"compare", Named(DeleteCompareNames(), e.flag1)}, {"restart", RestartName(e.flag2)},
-                    {"at_install", (e.flag2 & kConditionalDuringInstall) != 0},
-                    {"at_uninstall", (e.flag2 & kConditionalDuringUninstall) != 0}});
+    list.push_back({{"path", Ansi(e.path)}, {"kind", e.kind}, {"value", Ansi(e.value)}, {"flags", e.flags},
+                    {"compare", Named(DeleteCompareNames(), e.kind)}, {"restart", RestartName(e.flags)},
+                    {"at_install", (e.flags & kConditionalDuringInstall) != 0},
+                    {"at_uninstall", (e.flags & kConditionalDuringUninstall) != 0}});
   }
   j["DeleteList"] = list;
   list = Json::array();
   for (const AssociationEntry& e : s.AssociationList) {
-    Json fields = Json::array();
-    for (const Text8& f : e.fields) fields.push_back(Ansi(f));
-    list.push_back({{"kind", e.kind}, {"fields", fields}, {"language", Utf8(e.language)},
-                    {"extra", Ansi(e.extra)}});
+    list.push_back({{"AssocKind", e.AssocKind}, {"Extension", Ansi(e.Extension)}, {"FileType", Ansi(e.FileType)},
+                    {"TypeDescription", e.TypeDescription}, {"Verb", Ansi(e.Verb)}, {"VerbLabel", Ansi(e.VerbLabel)},
+                    {"Command", Ansi(e.Command)}, {"Language", Utf8(e.Language)}, {"IconPath", Ansi(e.IconPath)}});
   }
   j["AssociationList"] = list;
   list = Json::array();
   for (const ShortcutEntry& e : s.ShortcutList) {
-    list.push_back({{"target", Ansi(e.target)}, {"name", e.name}, {"field3", Ansi(e.field3)},
-                    {"field4", Utf8(e.field4)}, {"field5", Ansi(e.field5)}, {"flag_a", e.flag_a},
-                    {"flag_b", e.flag_b}, {"flag_c", e.flag_c}, {"icon", Ansi(e.icon)},
-                    {"flag_g", e.flag_g}, {"flag_d", e.flag_d}});
+    list.push_back({{"Target", Ansi(e.Target)}, {"Name", e.Name}, {"Icon", Ansi(e.Icon)},
+                    {"Arguments", Utf8(e.Arguments)}, {"WorkingFolder", Ansi(e.WorkingFolder)},
+                    {"OnDesktop", e.OnDesktop}, {"InStartMenu", e.InStartMenu}, {"InStartup", e.InStartup},
+                    {"OtherFolder", Ansi(e.OtherFolder)}, {"WindowState", e.WindowState},
+                    {"KeepOnUninstall", e.KeepOnUninstall}});
   }
   j["ShortcutList"] = list;
   j["RootShortcutTarget"] = Utf8(s.RootShortcutTarget);

@@ -112,9 +112,6 @@ constexpr NotYet kNotYet[] = {
     {"keep_fallback_title", kNoMainWindow},
 };
 
-// The lists the engine reads until an end marker stop with an error after this many.
-constexpr size_t kMaxListEntries = 1000;
-constexpr int64_t kMaxMinStatusTime = 9999;
 constexpr size_t kMaxNoDowngradeBelow = 255;  // a Str8 field
 
 // Registry roots a project may name, by short and long name.
@@ -538,14 +535,14 @@ bool Compiler::Languages(const toml::array* a, Settings& s) {
             return Fail(value, "message key '" + k + "' is not a number from 0 to 9999");
           if (!value.is_string()) return Fail(value, "message " + k + " must be a string");
           int n = std::stoi(k);
-          if (n > 9999) return Fail(value, "message number " + k + " is above 9999");
+          if (n >= kMaxStrings) return Fail(value, "message number " + k + " is above 9999");
           lang.messages[n] = Utf8ToUtf16(value.as_string()->get());
           max_number = std::max(max_number, n);
         }
       }
       languages.push_back(std::move(lang));
     }
-    if (languages.size() > 200) return Fail(*a, "at most 200 languages are allowed");
+    if (languages.size() > size_t(kMaxLanguages)) return Fail(*a, "at most 200 languages are allowed");
   }
   if (languages.empty()) languages.push_back({u"English", {}});
 
@@ -565,7 +562,7 @@ bool Compiler::Languages(const toml::array* a, Settings& s) {
 bool Compiler::DeleteList(const toml::array& a, Settings& s) {
   for (const toml::node& node : a) {
     const toml::table& t = *node.as_table();
-    if (s.DeleteList.size() == kMaxListEntries) return Fail(node, "at most 1000 [[delete]] entries are allowed");
+    if (s.DeleteList.size() == size_t(kMaxListEntries)) return Fail(node, "at most 1000 [[delete]] entries are allowed");
     if (!CheckKeys(t, "[[delete]]", {"path", "compare", "value", "restart", "at_install", "at_uninstall"}))
       return false;
     DeleteEntry entry;
@@ -601,30 +598,30 @@ bool Compiler::DeleteList(const toml::array& a, Settings& s) {
       char text[32];
       if (const auto* d = value->as_date()) {
         std::snprintf(text, sizeof text, "%04d-%02d-%02d", d->get().year, d->get().month, d->get().day);
-        entry.text = text;
+        entry.value = text;
       } else if (const auto* dt = value->as_date_time(); dt && !dt->get().offset) {
         const toml::date_time& v = dt->get();
         std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", v.date.year, v.date.month, v.date.day,
                       v.time.hour, v.time.minute, v.time.second);
-        entry.text = text;
+        entry.value = text;
       } else if (value->is_string() && ParseDeletionDate(value->as_string()->get())) {
-        entry.text = value->as_string()->get();
+        entry.value = value->as_string()->get();
       } else {
         // The engine stops with a corrupt-installer error on a date it cannot read.
         return Fail(*value, "value must be a local date or date and time (2024-03-05 or 2024-03-05T14:30:00)");
       }
     } else if (by_size) {
       if (value->is_integer() && value->as_integer()->get() >= 0) {
-        entry.text = std::to_string(value->as_integer()->get());
+        entry.value = std::to_string(value->as_integer()->get());
       } else if (const auto* text = value->as_string(); text && !text->get().empty() &&
                  text->get().size() <= 19 && text->get().find_first_not_of("0123456789") == std::string::npos) {
-        entry.text = text->get();
+        entry.value = text->get();
       } else {
         return Fail(*value, "value must be a size in bytes (a whole number, 0 or more)");
       }
     }
-    entry.flag1 = static_cast<uint8_t>(kind);
-    entry.flag2 = static_cast<uint8_t>(restart->value | (at_install ? uint32_t(kConditionalDuringInstall) : 0u) |
+    entry.kind = static_cast<uint8_t>(kind);
+    entry.flags = static_cast<uint8_t>(restart->value | (at_install ? uint32_t(kConditionalDuringInstall) : 0u) |
                                        (at_uninstall ? uint32_t(kConditionalDuringUninstall) : 0u));
     s.DeleteList.push_back(std::move(entry));
   }
@@ -634,7 +631,7 @@ bool Compiler::DeleteList(const toml::array& a, Settings& s) {
 bool Compiler::CloseList(const toml::array& a, Settings& s) {
   for (const toml::node& node : a) {
     const toml::table& t = *node.as_table();
-    if (s.CloseList.size() == kMaxListEntries) return Fail(node, "at most 1000 [[close]] entries are allowed");
+    if (s.CloseList.size() == size_t(kMaxListEntries)) return Fail(node, "at most 1000 [[close]] entries are allowed");
     if (!CheckKeys(t, "[[close]]",
                    {"window_class", "window_title", "program_name", "action", "at_install", "at_uninstall"}))
       return false;

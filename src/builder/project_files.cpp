@@ -33,8 +33,7 @@ bool IsVariable(std::string_view part) {
 }
 
 bool IsDrive(std::string_view part) {
-  return part.size() == 2 && part[1] == ':' &&
-         ((part[0] >= 'A' && part[0] <= 'Z') || (part[0] >= 'a' && part[0] <= 'z'));
+  return part.size() == 2 && HasDriveLetter(part);
 }
 
 // Where the symbolic links of a folder source lead is part of its message.

@@ -9,11 +9,11 @@
 
 #include "blowfish.h"
 #include "bytes.h"
+#include "engine_version.h"
 
 namespace ks {
 
 constexpr uint32_t kArchiveMagic = 0xA4F23DE5;
-inline constexpr const char* kEngineVersion = "34.0";
 constexpr uint32_t kMaxScriptSize = 0x31FFFFF;
 constexpr uint32_t kMaxFileSize = 0x40000000;
 

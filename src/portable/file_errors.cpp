@@ -3,7 +3,8 @@
 
 namespace ks {
 
-const char* FileErrorText(int code) {
+const char* FileErrorText(FileError error) {
+  const int code = int(error);
   static const char* const kTexts[] = {
       "Success.",
       "An unknown error occurred.",

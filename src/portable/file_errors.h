@@ -3,32 +3,32 @@
 
 namespace ks {
 
-enum FileError : int {
-  kFileOk = 0,
-  kFileUnknown = 1,
-  kFileInvalidName = 2,
-  kFileNotFound = 3,
-  kFileNoFolder = 4,
-  kFileLocked = 5,
-  kFileReadFailed = 6,
-  kFileWriteFailed = 7,
-  kFileTooManyOpen = 8,
-  kFileInvalidParameter = 9,
-  kFileExists = 10,
-  kFileTooManyIndexed = 11,
-  kFileAccessDenied = 12,
-  kFileReadOnly = 13,
-  kFileCorrupt = 14,
-  kFileDeleteFailed = 15,
-  kFileTooLarge = 16,
-  kFileAborted = 17,
-  kFileFolderFailed = 18,
-  kFileBadNetPath = 19,
-  kFileNotReady = 20,
-  kFileNoDrive = 21,
-  kFileEraseVerify = 22,
+enum class FileError : int {
+  kOk = 0,
+  kUnknown = 1,
+  kInvalidName = 2,
+  kNotFound = 3,
+  kNoFolder = 4,
+  kLocked = 5,
+  kReadFailed = 6,
+  kWriteFailed = 7,
+  kTooManyOpen = 8,
+  kInvalidParameter = 9,
+  kExists = 10,
+  kTooManyIndexed = 11,
+  kAccessDenied = 12,
+  kReadOnly = 13,
+  kCorrupt = 14,
+  kDeleteFailed = 15,
+  kTooLarge = 16,
+  kAborted = 17,
+  kFolderFailed = 18,
+  kBadNetPath = 19,
+  kNotReady = 20,
+  kNoDrive = 21,
+  kEraseVerify = 22,
 };
 
-const char* FileErrorText(int code);
+const char* FileErrorText(FileError code);
 
 }  // namespace ks

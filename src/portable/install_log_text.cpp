@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "engine_version.h"
 #include "path_rules.h"
 #include "text.h"
 
@@ -47,7 +48,7 @@ std::string LogHeaderText(const LogHeader& h) {
   text += u"Install date: " + Widen(FormatDate(kInstallDateFormat, h.date)) + u"\r\n";
   if (h.creates_uninstaller) text += std::u16string(u"Install type: ") + (h.reinstall ? u"Reinstall" : u"New") + u"\r\n";
   text += u"Install location: " + h.install_folder + u"\r\n";
-  text += u"Installer version: " + Widen(kInstallerVersion) + u"\r\n";
+  text += u"Installer version: " + Widen(kEngineVersion) + u"\r\n";
   if (!h.product_version.empty()) text += u"Product version: " + h.product_version + u"\r\n";
   if (h.earlier_installation) text += u"Overwriting version: " + h.old_version + u"\r\n";
   text += u"Operating system: " + h.os_name + u"\r\n\r\n";

@@ -13,7 +13,6 @@ inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // Between two sections of one Install.log: two blank lines and 46 asterisks.
 inline constexpr std::string_view kLogSeparator = "\r\n\r\n**********************************************\r\n";
 inline constexpr std::string_view kFailureSummaryTitle = "*** FAILURE SUMMARY ***\r\n";
-inline constexpr std::string_view kInstallerVersion = "34.0";
 inline constexpr std::string_view kInstallDateFormat = "d-M-yy h:ii:ssap";
 inline constexpr std::u16string_view kInstallLogName = u"Install.log";
 // What the crash handler adds to the failure summary before finishing the log.

@@ -52,4 +52,8 @@ uint64_t RequiredSpace(uint64_t uninstaller_size, std::span<const uint32_t> file
   return total;
 }
 
+bool InstallDirFromRegistry(std::u16string_view dir) {
+  return dir.substr(0, 5) == u"HKLM\\" || dir.substr(0, 5) == u"HKCU\\";
+}
+
 }  // namespace ks

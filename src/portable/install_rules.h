@@ -23,4 +23,8 @@ InstallType ClassifyInstallation(bool compare_versions, std::string_view old_ver
 uint64_t RequiredSpace(uint64_t uninstaller_size, std::span<const uint32_t> file_sizes, uint32_t cluster_size,
                        uint64_t extra_space);
 
+// A DefaultInstallDir of "HKLM\..." or "HKCU\..." names the registry value
+// that holds the folder, and no folder page is shown.
+bool InstallDirFromRegistry(std::u16string_view default_install_dir);
+
 }  // namespace ks

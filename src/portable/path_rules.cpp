@@ -9,6 +9,11 @@ namespace {
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\r' || c == u'\n' || c == u'\t'; }
 bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
+template <typename View>
+bool StartsWithDrive(View path) {
+  return path.size() >= 2 && path[1] == ':' && IsLetter(char16_t(path[0]));
+}
+
 std::u16string_view Trim(std::u16string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
@@ -28,10 +33,13 @@ std::u16string_view ForbiddenChars(unsigned mode) {
   return kSets[mode & 3];
 }
 
+bool HasDriveLetter(std::u16string_view path) { return StartsWithDrive(path); }
+bool HasDriveLetter(std::string_view path) { return StartsWithDrive(path); }
+
 bool IsAbsolutePath(std::u16string_view p) {
   if (!p.empty() && p[0] == u'|') p.remove_prefix(1);
   if (p.size() >= 2 && p[0] == u'\\' && p[1] == u'\\') return true;
-  return p.size() >= 3 && IsLetter(p[0]) && p[1] == u':' && p[2] == u'\\';
+  return p.size() >= 3 && HasDriveLetter(p) && p[2] == u'\\';
 }
 
 bool IsAbsolutePath(std::string_view path) { return IsAbsolutePath(From8(path)); }
@@ -79,7 +87,7 @@ bool ResolvePath(std::u16string& path_io, std::u16string_view base_in, unsigned 
   if (path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\') return false;
 
   auto drive_length = [](const std::u16string& b) -> size_t {
-    return b.size() >= 2 && b[1] == u':' && IsLetter(b[0]) ? 2 : 0;
+    return HasDriveLetter(b) ? 2 : 0;
   };
   // "..\" climbs while the base still has a component to give up.
   while (path.size() >= 3 && path.compare(0, 3, u"..\\") == 0) {

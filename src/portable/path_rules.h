@@ -18,6 +18,9 @@ enum : unsigned {
 // The characters a name may not hold in `mode` (0..3).
 std::u16string_view ForbiddenChars(unsigned mode);
 
+// "X:" at the start, X an ASCII letter.
+bool HasDriveLetter(std::u16string_view path);
+bool HasDriveLetter(std::string_view path);
 bool IsAbsolutePath(std::u16string_view path);
 bool IsAbsolutePath(std::string_view path);
 bool IsValidPath(std::u16string_view path, unsigned flags);

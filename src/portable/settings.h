@@ -72,34 +72,50 @@ enum : uint32_t {
 };
 
 constexpr uint32_t kScriptEndMark = 0xD3E82B97;
+
+// The ranges the reader checks; the writer and the builder keep to them.
+constexpr int kMaxTexts = 20;             // LicenseTexts, ReadmeTexts
+constexpr int kMaxListEntries = 1000;     // each counted or end-marked list
+constexpr int kMaxMinStatusTime = 9999;
+constexpr int kMaxBitmapSize = 100;       // percent
+constexpr int kMaxLanguages = 200;
+constexpr int kMaxStrings = 10000;        // StringTable rows
 inline constexpr const char* kDeleteListEnd = "~~THE END~~";
 inline constexpr const char* kCloseListEnd = "~~THE~END~~";
 
+// A conditional deletion: the fields of a FileDeletion record.
 struct DeleteEntry {
-  Text8 path;
-  uint8_t flag1 = 0;
-  Text8 text;
-  uint8_t flag2 = 0;
+  Text8 path;          // pattern; folder variables and wildcards allowed
+  uint8_t kind = 0;    // comparison kind (kCompareAlways ...)
+  Text8 value;         // comparison value: a date or a size
+  uint8_t flags = 0;   // kConditional... bits
   bool operator==(const DeleteEntry&) const = default;
 };
 
+// One FileAssociation, in stream order.
 struct AssociationEntry {
-  uint32_t kind = 0;
-  std::array<Text8, 6> fields;  // [0] extension, [1] file-type label, ...
-  TextW language;               // empty: applies to every language
-  Text8 extra;
+  uint32_t AssocKind = 0;  // 0 set the type, 1 and make the verb the default, 2 only OpenWithProgids
+  Text8 Extension;
+  Text8 FileType;          // empty: the extension's type; "!" + name: that, else name
+  Text8 TypeDescription;   // UTF-8
+  Text8 Verb;
+  Text8 VerbLabel;
+  Text8 Command;
+  TextW Language;          // empty: applies to every language
+  Text8 IconPath;
   bool operator==(const AssociationEntry&) const = default;
 };
 
+// One ShortcutList entry, in stream order (see ShortcutRecord).
 struct ShortcutEntry {
-  Text8 target;
-  Text8 name;  // UTF-8
-  Text8 field3;
-  TextW field4;
-  Text8 field5;
-  uint8_t flag_a = 0, flag_b = 0, flag_c = 0;
-  Text8 icon;
-  uint8_t flag_g = 0, flag_d = 0;
+  Text8 Target;
+  Text8 Name;  // UTF-8
+  Text8 Icon;
+  TextW Arguments;
+  Text8 WorkingFolder;
+  uint8_t OnDesktop = 0, InStartMenu = 0, InStartup = 0;
+  Text8 OtherFolder;
+  uint8_t WindowState = 0, KeepOnUninstall = 0;
   bool operator==(const ShortcutEntry&) const = default;
 };
 

@@ -8,12 +8,6 @@
 namespace ks {
 namespace {
 
-constexpr int32_t kMaxTexts = 20;         // licence and readme texts
-constexpr int32_t kMaxListCount = 1000;   // counted and end-marked lists
-constexpr uint16_t kMaxStatusTime = 9999;
-constexpr uint32_t kMaxBitmapSize = 100;
-constexpr int kMaxLanguages = 200;
-constexpr int32_t kMaxStrings = 10000;
 constexpr char16_t kDefaultLanguage[] = u"English";
 
 bool InRange(uint32_t count, int32_t max) {
@@ -38,10 +32,10 @@ int ReadDeleteList(ByteReader& in, std::vector<DeleteEntry>& list) {
   for (;;) {
     DeleteEntry e;
     if (!ReadAZStr(in, e.path) || e.path == kDeleteListEnd) return 0;
-    if (list.size() >= size_t(kMaxListCount)) return kErrDeleteList;
-    in.ReadU8(e.flag1);
-    ReadAZStr(in, e.text);
-    in.ReadU8(e.flag2);
+    if (list.size() >= size_t(kMaxListEntries)) return kErrDeleteList;
+    in.ReadU8(e.kind);
+    ReadAZStr(in, e.value);
+    in.ReadU8(e.flags);
     list.push_back(std::move(e));
   }
 }
@@ -55,29 +49,30 @@ int ReadCloseList(ByteReader& in, std::vector<CloseEntry>& list) {
     in.ReadU8(e.action);
     in.ReadU8(e.flags);
     list.push_back(std::move(e));
-    if (list.size() > size_t(kMaxListCount)) return kErrCloseList;
+    if (list.size() > size_t(kMaxListEntries)) return kErrCloseList;
   }
 }
 
 void ReadAssociation(ByteReader& in, AssociationEntry& e) {
-  in.ReadU32(e.kind);
-  for (Text8& field : e.fields) ReadAZStr(in, field);
-  ReadWZStr(in, e.language);
-  ReadAZStr(in, e.extra);
+  in.ReadU32(e.AssocKind);
+  for (Text8* field : {&e.Extension, &e.FileType, &e.TypeDescription, &e.Verb, &e.VerbLabel, &e.Command})
+    ReadAZStr(in, *field);
+  ReadWZStr(in, e.Language);
+  ReadAZStr(in, e.IconPath);
 }
 
 void ReadShortcut(ByteReader& in, ShortcutEntry& e) {
-  ReadAZStr(in, e.target);
-  ReadAZStr(in, e.name);
-  ReadAZStr(in, e.field3);
-  ReadPStr(in, e.field4);
-  ReadAZStr(in, e.field5);
-  in.ReadU8(e.flag_a);
-  in.ReadU8(e.flag_b);
-  in.ReadU8(e.flag_c);
-  ReadAZStr(in, e.icon);
-  in.ReadU8(e.flag_g);
-  in.ReadU8(e.flag_d);
+  ReadAZStr(in, e.Target);
+  ReadAZStr(in, e.Name);
+  ReadAZStr(in, e.Icon);
+  ReadPStr(in, e.Arguments);
+  ReadAZStr(in, e.WorkingFolder);
+  in.ReadU8(e.OnDesktop);
+  in.ReadU8(e.InStartMenu);
+  in.ReadU8(e.InStartup);
+  ReadAZStr(in, e.OtherFolder);
+  in.ReadU8(e.WindowState);
+  in.ReadU8(e.KeepOnUninstall);
 }
 
 void ReadRegistryEntry(ByteReader& in, RegistryEntry& e) {
@@ -90,7 +85,7 @@ template <typename Entry, typename ReadEntry>
 int ReadCountedList(ByteReader& in, std::vector<Entry>& list, int error, ReadEntry read) {
   uint32_t count = 0;
   in.ReadU32(count);
-  if (!InRange(count, kMaxListCount)) return error;
+  if (!InRange(count, kMaxListEntries)) return error;
   // Sized by what arrives, not by the count: an exhausted stream stops here
   // and fails at the end mark.
   for (uint32_t i = 0; i < count && !in.AtEnd(); ++i) read(in, list.emplace_back());
@@ -147,7 +142,7 @@ int ReadSettings(ByteReader& in, Settings& out, const SettingsReadOptions& optio
   if (options.script_check && !options.script_check()) return kErrScriptCheck;
 
   in.ReadU16(s.MinStatusTime);                                 // 8
-  if (s.MinStatusTime > kMaxStatusTime) return kErrMinStatusTime;
+  if (s.MinStatusTime > kMaxMinStatusTime) return kErrMinStatusTime;
   in.ReadU8(s.ShortcutMode);                                   // 9
   ReadFileTimes(in, s.UninstallerFileTimes);                   // 10
   ReadPStr(in, s.Publisher);                                   // 11
@@ -171,7 +166,7 @@ int ReadSettings(ByteReader& in, Settings& out, const SettingsReadOptions& optio
   ReadWZStr(in, s.ProductRegistry);                            // 21
   ReadAZStr(in, s.Registry2Text);                              // 22
   in.ReadU32(s.BitmapSize);                                    // 23
-  if (s.BitmapSize > kMaxBitmapSize) return kErrBitmapSize;
+  if (s.BitmapSize > uint32_t(kMaxBitmapSize)) return kErrBitmapSize;
   in.ReadU32(s.StretchMode);                                   // 24
   ReadBlob16(in, s.GreetingLink);                              // 25
 

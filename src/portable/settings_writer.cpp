@@ -19,24 +19,25 @@ void WriteTexts(ByteWriter& w, const std::vector<Blob>& texts) {
 }
 
 void WriteAssociation(ByteWriter& w, const AssociationEntry& e) {
-  w.U32(e.kind);
-  for (const Text8& field : e.fields) WriteAZStr(w, field);
-  WriteWZStr(w, e.language);
-  WriteAZStr(w, e.extra);
+  w.U32(e.AssocKind);
+  for (const Text8* field : {&e.Extension, &e.FileType, &e.TypeDescription, &e.Verb, &e.VerbLabel, &e.Command})
+    WriteAZStr(w, *field);
+  WriteWZStr(w, e.Language);
+  WriteAZStr(w, e.IconPath);
 }
 
 void WriteShortcut(ByteWriter& w, const ShortcutEntry& e) {
-  WriteAZStr(w, e.target);
-  WriteAZStr(w, e.name);
-  WriteAZStr(w, e.field3);
-  WritePStr(w, e.field4);
-  WriteAZStr(w, e.field5);
-  w.U8(e.flag_a);
-  w.U8(e.flag_b);
-  w.U8(e.flag_c);
-  WriteAZStr(w, e.icon);
-  w.U8(e.flag_g);
-  w.U8(e.flag_d);
+  WriteAZStr(w, e.Target);
+  WriteAZStr(w, e.Name);
+  WriteAZStr(w, e.Icon);
+  WritePStr(w, e.Arguments);
+  WriteAZStr(w, e.WorkingFolder);
+  w.U8(e.OnDesktop);
+  w.U8(e.InStartMenu);
+  w.U8(e.InStartup);
+  WriteAZStr(w, e.OtherFolder);
+  w.U8(e.WindowState);
+  w.U8(e.KeepOnUninstall);
 }
 
 void WriteRegistryEntry(ByteWriter& w, const RegistryEntry& e) {
@@ -134,9 +135,9 @@ Bytes WriteSettings(const Settings& s) {
 
   for (const DeleteEntry& e : s.DeleteList) {                  // 60
     WriteAZStr(w, e.path);
-    w.U8(e.flag1);
-    WriteAZStr(w, e.text);
-    w.U8(e.flag2);
+    w.U8(e.kind);
+    WriteAZStr(w, e.value);
+    w.U8(e.flags);
   }
   WriteAZStr(w, kDeleteListEnd);
   WriteCountedList(w, s.AssociationList, WriteAssociation);    // 61
@@ -169,24 +170,24 @@ Bytes WriteSettings(const Settings& s) {
 
 std::string SettingsWriteProblem(const Settings& s) {
   const size_t languages = s.LanguageNames.size();
-  if (s.MinStatusTime > 9999) return "MinStatusTime is above 9999";
+  if (s.MinStatusTime > kMaxMinStatusTime) return "MinStatusTime is above 9999";
   if (s.BitmapSize > 100) return "BitmapSize is above 100";
   if (s.GreetingLink.size() > 0xFFFF) return "GreetingLink is longer than 65535 bytes";
-  if (s.LicenseTexts.size() > 20) return "more than 20 LicenseTexts";
-  if (s.ReadmeTexts.size() > 20) return "more than 20 ReadmeTexts";
+  if (s.LicenseTexts.size() > size_t(kMaxTexts)) return "more than 20 LicenseTexts";
+  if (s.ReadmeTexts.size() > size_t(kMaxTexts)) return "more than 20 ReadmeTexts";
   if (s.NoDowngradeBelow.size() > 0xFF) return "NoDowngradeBelow is longer than 255 bytes";
-  if (s.DeleteList.size() > 1000) return "more than 1000 DeleteList entries";
+  if (s.DeleteList.size() > size_t(kMaxListEntries)) return "more than 1000 DeleteList entries";
   for (const DeleteEntry& e : s.DeleteList)
     if (e.path == kDeleteListEnd) return "a DeleteList path reads as the list's end marker";
-  if (s.AssociationList.size() > 1000) return "more than 1000 AssociationList entries";
-  if (s.ShortcutList.size() > 1000) return "more than 1000 ShortcutList entries";
-  if (s.RegistryList.size() > 1000) return "more than 1000 RegistryList entries";
+  if (s.AssociationList.size() > size_t(kMaxListEntries)) return "more than 1000 AssociationList entries";
+  if (s.ShortcutList.size() > size_t(kMaxListEntries)) return "more than 1000 ShortcutList entries";
+  if (s.RegistryList.size() > size_t(kMaxListEntries)) return "more than 1000 RegistryList entries";
   if (s.SupportOffer.size() > 0xFFFF) return "SupportOffer is longer than 65535 bytes";
-  if (s.CloseList.size() > 1000) return "more than 1000 CloseList entries";
+  if (s.CloseList.size() > size_t(kMaxListEntries)) return "more than 1000 CloseList entries";
   for (const CloseEntry& e : s.CloseList)
     if (e.window_class == kCloseListEnd) return "a CloseList entry reads as the list's end marker";
-  if (languages < 1 || languages > 200) return "LanguageNames needs 1 to 200 entries";
-  if (s.StringTable.size() < 1 || s.StringTable.size() > 10000)
+  if (languages < 1 || languages > size_t(kMaxLanguages)) return "LanguageNames needs 1 to 200 entries";
+  if (s.StringTable.size() < 1 || s.StringTable.size() > size_t(kMaxStrings))
     return "StringTable needs 1 to 10000 entries";
   for (const std::vector<TextW>& row : s.StringTable)
     if (row.size() > languages) return "a StringTable row has more texts than there are languages";

@@ -187,7 +187,7 @@ void UninstallData::SetMessages(const std::function<std::u16string(int)>& messag
 
 std::vector<FileDeletion> FileDeletionsFromSettings(const std::vector<DeleteEntry>& list) {
   std::vector<FileDeletion> records;
-  for (const DeleteEntry& e : list) records.push_back({e.path, e.flag1, e.text, e.flag2});
+  for (const DeleteEntry& e : list) records.push_back({e.path, e.kind, e.value, e.flags});
   return records;
 }
 

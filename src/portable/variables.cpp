@@ -2,6 +2,7 @@
 #include "portable/variables.h"
 
 #include "portable/text.h"
+#include "portable/path_rules.h"
 
 namespace ks {
 
@@ -95,7 +96,6 @@ void ReplaceAll(std::basic_string<Char>& text, VariableSource& source, Convert c
   }
 }
 
-bool IsDriveLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
 }  // namespace
 
@@ -163,7 +163,7 @@ std::u16string WithoutTrailingBackslash(std::u16string_view path) {
 }
 
 std::u16string DriveLetterOf(std::u16string_view path) {
-  if (path.size() < 2 || path[1] != u':' || !IsDriveLetter(path[0])) return {};
+  if (!HasDriveLetter(path)) return {};
   return std::u16string(1, AsciiUpper(path[0]));
 }
 

@@ -418,12 +418,12 @@ TEST_F(ProjectDir, NamedValuesMapToTheEngineNumbers) {
     ASSERT_EQ(p.settings.DeleteList.size(), 1u) << d.keys;
     const DeleteEntry& e = p.settings.DeleteList[0];
     EXPECT_EQ(e.path, "%InstallDir%\\old\\*.tmp");
-    EXPECT_EQ(e.flag1, d.kind) << d.keys;
-    EXPECT_EQ(e.text, d.value) << d.keys;
-    EXPECT_EQ(e.flag2, d.flags) << d.keys;
+    EXPECT_EQ(e.kind, d.kind) << d.keys;
+    EXPECT_EQ(e.value, d.value) << d.keys;
+    EXPECT_EQ(e.flags, d.flags) << d.keys;
     // Whatever the builder stores as a date, the engine's reader takes.
     if (d.kind >= 1 && d.kind <= 3) {
-      EXPECT_TRUE(ParseDeletionDate(e.text)) << e.text;
+      EXPECT_TRUE(ParseDeletionDate(e.value)) << e.value;
     }
   }
 
@@ -654,7 +654,7 @@ attributes = ["read_only", "hidden"]
   EXPECT_EQ(s["ExcludedSystems"], "0x00008500");
   ASSERT_EQ(s["DeleteList"].size(), 1u);
   EXPECT_EQ(s["DeleteList"][0]["path"], "old\\*.tmp");
-  EXPECT_EQ(s["DeleteList"][0]["text"], "2024-03-05 14:30:00");
+  EXPECT_EQ(s["DeleteList"][0]["value"], "2024-03-05 14:30:00");
   EXPECT_EQ(s["DeleteList"][0]["compare"], "date_on_or_before");
   EXPECT_EQ(s["DeleteList"][0]["restart"], "on_failure");
   EXPECT_EQ(s["DeleteList"][0]["at_install"], true);

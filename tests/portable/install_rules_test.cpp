@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "portable/text.h"
+
 namespace ks {
 namespace {
 
@@ -36,6 +38,19 @@ TEST(InstallRules, RequiredSpaceRoundsEachFileToClusters) {
   EXPECT_EQ(RequiredSpace(1000, sizes, 4096, 7), 1000u + 0 + 4096 + 4096 + 8192 + 7);
   EXPECT_EQ(RequiredSpace(0, sizes, 0, 0), 0u + 4096 + 4096 + 8192);  // unknown cluster: 4096
   EXPECT_EQ(RequiredSpace(0, sizes, 512, 0), 512u + 4096 + 4608);
+}
+
+TEST(InstallRules, InstallDirFromRegistryOnlyForTheTwoRootsAsWritten) {
+  const struct {
+    const char16_t* dir;
+    bool registry;
+  } kCases[] = {
+      {u"HKLM\\Software\\Maker\\Path", true}, {u"HKCU\\Software\\Maker\\Path", true},
+      {u"hklm\\Software\\Maker\\Path", false},  // the engine names the roots by exactly these prefixes
+      {u"HKCR\\x\\y", false},                   {u"HKLM", false},
+      {u"%ProgramFiles%\\Maker", false},        {u"", false},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(InstallDirFromRegistry(c.dir), c.registry) << Utf16ToUtf8(c.dir);
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ Settings MakeFull(bool groups) {
   s.ExtraSpace = 0x123456789A;
   s.DialogVariants = {0, 1, 2, 3, 4, 5, 6, 7};
   s.DeleteList = {{"del1", 1, "t1", 2}, {"del2", 3, "t2", 4}};
-  s.AssociationList = {{9, {"ext", "label", "a3", "a4", "a5", "a6"}, u"Deutsch", "a8"}};
+  s.AssociationList = {{9, "ext", "label", "a3", "a4", "a5", "a6", u"Deutsch", "a8"}};
   s.ShortcutList = {{"tgt1", "name\xC3\xA9", "s3", u"s4", "s5", 1, 2, 3, "ico", 4, 5},
                     {"tgt2", "name2", "", u"", "", 0, 0, 1, "", 0, 1}};
   s.RootShortcutTarget = u"RootTgt";

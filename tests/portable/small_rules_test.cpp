@@ -34,12 +34,12 @@ TEST(Dates, Letters) {
 }
 
 TEST(FileErrors, Texts) {
-  EXPECT_STREQ(FileErrorText(0), "Success.");
-  EXPECT_STREQ(FileErrorText(21), "The drive does not exist.");
-  EXPECT_STREQ(FileErrorText(22), "Erasure verification failed.");
-  EXPECT_STREQ(FileErrorText(1), "An unknown error occurred.");
-  EXPECT_STREQ(FileErrorText(23), "An unknown error occurred.");
-  EXPECT_STREQ(FileErrorText(-5), "An unknown error occurred.");
+  EXPECT_STREQ(FileErrorText(FileError::kOk), "Success.");
+  EXPECT_STREQ(FileErrorText(FileError::kNoDrive), "The drive does not exist.");
+  EXPECT_STREQ(FileErrorText(FileError(22)), "Erasure verification failed.");
+  EXPECT_STREQ(FileErrorText(FileError(1)), "An unknown error occurred.");
+  EXPECT_STREQ(FileErrorText(FileError(23)), "An unknown error occurred.");
+  EXPECT_STREQ(FileErrorText(FileError(-5)), "An unknown error occurred.");
 }
 
 TEST(Text, Conversions) {

@@ -16,7 +16,7 @@
 #include "portable/conditional_deletion.h"
 #include "portable/pending_renames.h"
 #include "portable/text.h"
-#include "uninstall/delete_file.h"
+#include "core/delete_file.h"
 
 namespace ks {
 namespace {

@@ -41,18 +41,18 @@ TEST_F(FileTest, OpenFailuresMapToLibraryCodes) {
   struct Case {
     std::u16string path;
     unsigned flags;
-    int code;
+    FileError code;
     DWORD system_error;
   };
   const Case kCases[] = {
-      {dir / u"nothing.txt", kOpenExisting, kFileNotFound, ERROR_FILE_NOT_FOUND},
-      {dir / u"no\\such\\folder.txt", kOpenExisting, kFileNoFolder, ERROR_PATH_NOT_FOUND},
-      {missing_drive, kOpenExisting, kFileNoDrive, 0},
-      {dir / u"existing.txt", kOpenCreateNew, kFileExists, ERROR_FILE_EXISTS},
-      {dir / u"readonly.txt", kOpenExisting | kOpenNoWrite, kFileOk, 0},
-      {dir / u"bad<name.txt", kOpenAlways, kFileInvalidName, ERROR_INVALID_NAME},
-      {u"", kOpenAlways, kFileInvalidName, ERROR_INVALID_NAME},
-      {dir / u"existing.txt", kOpenExisting, kFileOk, 0},
+      {dir / u"nothing.txt", kOpenExisting, FileError::kNotFound, ERROR_FILE_NOT_FOUND},
+      {dir / u"no\\such\\folder.txt", kOpenExisting, FileError::kNoFolder, ERROR_PATH_NOT_FOUND},
+      {missing_drive, kOpenExisting, FileError::kNoDrive, 0},
+      {dir / u"existing.txt", kOpenCreateNew, FileError::kExists, ERROR_FILE_EXISTS},
+      {dir / u"readonly.txt", kOpenExisting | kOpenNoWrite, FileError::kOk, 0},
+      {dir / u"bad<name.txt", kOpenAlways, FileError::kInvalidName, ERROR_INVALID_NAME},
+      {u"", kOpenAlways, FileError::kInvalidName, ERROR_INVALID_NAME},
+      {dir / u"existing.txt", kOpenExisting, FileError::kOk, 0},
   };
   for (const auto& c : kCases) {
     File file;
@@ -62,7 +62,7 @@ TEST_F(FileTest, OpenFailuresMapToLibraryCodes) {
       EXPECT_EQ(GetLastError(), c.system_error) << Text8(c.path);
     }
     EXPECT_EQ(Text8(file.LastErrorText()), FileErrorText(c.code)) << Text8(c.path);
-    EXPECT_EQ(file.IsOpen(), c.code == kFileOk);
+    EXPECT_EQ(file.IsOpen(), c.code == FileError::kOk);
   }
   SetFileAttributesW(W(dir / u"readonly.txt"), FILE_ATTRIBUTE_NORMAL);
 }
@@ -73,24 +73,24 @@ TEST_F(FileTest, AccessDeniedOnAReadOnlyFileIsCode13OnlyForWriting) {
   ASSERT_TRUE(WriteWholeFile(dir / u"readonly.txt", "abc"));
   ASSERT_TRUE(WriteWholeFile(dir / u"plain.txt", "abc"));
   ASSERT_TRUE(SetFileAttributesW(W(dir / u"readonly.txt"), FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(FileErrorFromSystem(ERROR_ACCESS_DENIED, dir / u"readonly.txt", true), kFileReadOnly);
+  EXPECT_EQ(FileErrorFromSystem(ERROR_ACCESS_DENIED, dir / u"readonly.txt", true), FileError::kReadOnly);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
-  EXPECT_EQ(FileErrorFromSystem(ERROR_ACCESS_DENIED, dir / u"readonly.txt", false), kFileAccessDenied);
-  EXPECT_EQ(FileErrorFromSystem(ERROR_ACCESS_DENIED, dir / u"plain.txt", true), kFileAccessDenied);
+  EXPECT_EQ(FileErrorFromSystem(ERROR_ACCESS_DENIED, dir / u"readonly.txt", false), FileError::kAccessDenied);
+  EXPECT_EQ(FileErrorFromSystem(ERROR_ACCESS_DENIED, dir / u"plain.txt", true), FileError::kAccessDenied);
   SetFileAttributesW(W(dir / u"readonly.txt"), FILE_ATTRIBUTE_NORMAL);
 
   struct Case {
     DWORD error;
-    int code;
+    FileError code;
   };
   const Case kCases[] = {
-      {ERROR_FILE_NOT_FOUND, kFileNotFound},   {ERROR_INVALID_DRIVE, kFileNoDrive},
-      {ERROR_TOO_MANY_OPEN_FILES, kFileTooManyOpen}, {ERROR_NOT_READY, kFileNotReady},
-      {ERROR_SHARING_VIOLATION, kFileLocked},  {ERROR_BAD_NETPATH, kFileBadNetPath},
-      {ERROR_NETNAME_DELETED, kFileBadNetPath}, {ERROR_NO_NET_OR_BAD_PATH, kFileBadNetPath},
-      {ERROR_FILE_EXISTS, kFileExists},        {ERROR_INVALID_PARAMETER, kFileInvalidParameter},
-      {ERROR_INVALID_NAME, kFileInvalidName},  {ERROR_DISK_FULL, kFileUnknown},
-      {ERROR_PATH_NOT_FOUND, kFileNoFolder},
+      {ERROR_FILE_NOT_FOUND, FileError::kNotFound},   {ERROR_INVALID_DRIVE, FileError::kNoDrive},
+      {ERROR_TOO_MANY_OPEN_FILES, FileError::kTooManyOpen}, {ERROR_NOT_READY, FileError::kNotReady},
+      {ERROR_SHARING_VIOLATION, FileError::kLocked},  {ERROR_BAD_NETPATH, FileError::kBadNetPath},
+      {ERROR_NETNAME_DELETED, FileError::kBadNetPath}, {ERROR_NO_NET_OR_BAD_PATH, FileError::kBadNetPath},
+      {ERROR_FILE_EXISTS, FileError::kExists},        {ERROR_INVALID_PARAMETER, FileError::kInvalidParameter},
+      {ERROR_INVALID_NAME, FileError::kInvalidName},  {ERROR_DISK_FULL, FileError::kUnknown},
+      {ERROR_PATH_NOT_FOUND, FileError::kNoFolder},
   };
   for (const auto& c : kCases) EXPECT_EQ(FileErrorFromSystem(c.error, u"C:\\x\\y", false), c.code) << c.error;
 }
@@ -102,16 +102,16 @@ TEST_F(FileTest, SharingViolationIsCode5AndIsRetriedUnlessAskedNot) {
 
   File file;
   DWORD start = GetTickCount();
-  EXPECT_EQ(file.Open(path, kOpenExisting | kOpenNoSharingRetry), kFileLocked);
+  EXPECT_EQ(file.Open(path, kOpenExisting | kOpenNoSharingRetry), FileError::kLocked);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
   EXPECT_LT(GetTickCount() - start, 300u);
 
   start = GetTickCount();
-  EXPECT_EQ(file.Open(path, kOpenExisting), kFileLocked);
+  EXPECT_EQ(file.Open(path, kOpenExisting), FileError::kLocked);
   EXPECT_GE(GetTickCount() - start, 450u);  // five retries, 100 ms apart
 
   start = GetTickCount();
-  EXPECT_EQ(file.Open(path, kOpenExisting | kOpenNoSharingRetry | kOpenRetryOnce), kFileLocked);
+  EXPECT_EQ(file.Open(path, kOpenExisting | kOpenNoSharingRetry | kOpenRetryOnce), FileError::kLocked);
   EXPECT_GE(GetTickCount() - start, 140u);
 }
 
@@ -120,7 +120,7 @@ TEST_F(FileTest, EightBitPathWithBarIsUtf8) {
   File file;
   std::string bar_path = "|";
   bar_path += Utf16ToUtf8(wide);
-  ASSERT_EQ(file.Open(bar_path, kOpenCreateAlways), kFileOk);
+  ASSERT_EQ(file.Open(bar_path, kOpenCreateAlways), FileError::kOk);
   file.Close();
   EXPECT_TRUE(Exists(wide));
   EXPECT_EQ(file.Path(), wide);
@@ -148,14 +148,14 @@ TEST_F(FileTest, ReadAndWriteFailureTexts) {
 
   std::u16string path = dir / u"data.bin";
   File writer;
-  ASSERT_EQ(writer.Open(path, kOpenCreateAlways | kOpenNoRead), kFileOk);
+  ASSERT_EQ(writer.Open(path, kOpenCreateAlways | kOpenNoRead), FileError::kOk);
   EXPECT_TRUE(writer.Write("0123456789", 10));
   EXPECT_FALSE(writer.ReadExact(buffer, 1));
   EXPECT_EQ(writer.LastErrorText(), u"Read access denied");
   writer.Close();
 
   File reader;
-  ASSERT_EQ(reader.Open(path, kOpenExisting | kOpenNoWrite), kFileOk);
+  ASSERT_EQ(reader.Open(path, kOpenExisting | kOpenNoWrite), FileError::kOk);
   EXPECT_FALSE(reader.Write("x", 1));
   EXPECT_EQ(reader.LastErrorText(), u"Write access denied");
   ASSERT_TRUE(reader.ReadExact(buffer, 4));
@@ -172,17 +172,17 @@ TEST_F(FileTest, SeekEndCloseAtOnceAndSharedReading) {
   std::u16string path = dir / u"ten.bin";
   ASSERT_TRUE(WriteWholeFile(path, "0123456789"));
   File file;
-  ASSERT_EQ(file.Open(path, kOpenExisting | kOpenSeekEnd), kFileOk);
+  ASSERT_EQ(file.Open(path, kOpenExisting | kOpenSeekEnd), FileError::kOk);
   EXPECT_EQ(file.Position(), 10);
   file.Close();
 
-  ASSERT_EQ(file.Open(path, kOpenExisting | kOpenCloseAtOnce), kFileOk);
+  ASSERT_EQ(file.Open(path, kOpenExisting | kOpenCloseAtOnce), FileError::kOk);
   EXPECT_FALSE(file.IsOpen());
 
   // A reader that shares reading also lets writers in; a second reader works.
   File first, second;
-  ASSERT_EQ(first.Open(path, kOpenExisting | kOpenNoWrite | kOpenShareRead), kFileOk);
-  EXPECT_EQ(second.Open(path, kOpenExisting | kOpenShareRead | kOpenShareWrite | kOpenNoSharingRetry), kFileOk);
+  ASSERT_EQ(first.Open(path, kOpenExisting | kOpenNoWrite | kOpenShareRead), FileError::kOk);
+  EXPECT_EQ(second.Open(path, kOpenExisting | kOpenShareRead | kOpenShareWrite | kOpenNoSharingRetry), FileError::kOk);
 }
 
 // Counts the WriteFile calls and their sizes.
@@ -201,7 +201,7 @@ TEST_F(FileTest, LargeWritesGoOutInOneMebibytePieces) {
   std::vector<char> block(3 * kFileWritePiece + 5);
   for (size_t i = 0; i < block.size(); ++i) block[i] = char(i * 7);
   CountingFile file;
-  ASSERT_EQ(file.Open(dir / u"big.bin", kOpenCreateAlways), kFileOk);
+  ASSERT_EQ(file.Open(dir / u"big.bin", kOpenCreateAlways), FileError::kOk);
   ASSERT_TRUE(file.Write(block.data(), 3 * kFileWritePiece));
   EXPECT_EQ(file.pieces, (std::vector<DWORD>{1048576, 1048576, 1048576}));
   file.pieces.clear();
@@ -223,9 +223,9 @@ class RejectingFile : public File {
 TEST_F(FileTest, FailedContentCheckClosesWithCode6) {
   ASSERT_TRUE(WriteWholeFile(dir / u"c.bin", "x"));
   RejectingFile file;
-  EXPECT_EQ(file.Open(dir / u"c.bin", kOpenExisting | kOpenCheckContent), kFileReadFailed);
+  EXPECT_EQ(file.Open(dir / u"c.bin", kOpenExisting | kOpenCheckContent), FileError::kReadFailed);
   EXPECT_FALSE(file.IsOpen());
-  EXPECT_EQ(file.Open(dir / u"c.bin", kOpenExisting), kFileOk);  // no check asked
+  EXPECT_EQ(file.Open(dir / u"c.bin", kOpenExisting), FileError::kOk);  // no check asked
 }
 
 TEST_F(FileTest, MemoryModeReadsWhatIsLeft) {
@@ -243,28 +243,28 @@ TEST_F(FileTest, MemoryModeReadsWhatIsLeft) {
 TEST_F(FileTest, TemporaryNamesUseTheOqtPrefix) {
   auto name_of = [](const std::u16string& path) { return path.substr(path.find_last_of(u'\\') + 1); };
   File in_temp;
-  ASSERT_EQ(in_temp.Open(u"", NameSource(kNameTempInTempFolder) | kOpenCreateNew), kFileOk);
+  ASSERT_EQ(in_temp.Open(u"", NameSource(kNameTempInTempFolder) | kOpenCreateNew), FileError::kOk);
   EXPECT_EQ(in_temp.Path().rfind(TempFolder(), 0), 0u);
   EXPECT_EQ(name_of(in_temp.Path()).substr(0, 3), u"OQT");
   in_temp.Close();
   DeleteFileW(W(in_temp.Path()));
 
   File in_folder;
-  ASSERT_EQ(in_folder.Open(dir.path() + u"\\", NameSource(kNameTempInFolder) | kOpenCreateNew), kFileOk);
+  ASSERT_EQ(in_folder.Open(dir.path() + u"\\", NameSource(kNameTempInFolder) | kOpenCreateNew), FileError::kOk);
   EXPECT_EQ(in_folder.Path().rfind(dir.path() + u"\\OQT", 0), 0u);
 
   File beside;
-  ASSERT_EQ(beside.Open(dir / u"target.exe", NameSource(kNameTempBesidePath) | kOpenCreateNew), kFileOk);
+  ASSERT_EQ(beside.Open(dir / u"target.exe", NameSource(kNameTempBesidePath) | kOpenCreateNew), FileError::kOk);
   EXPECT_EQ(beside.Path().rfind(dir.path() + u"\\OQT", 0), 0u);
   EXPECT_NE(beside.Path(), in_folder.Path());
 
   File from_name;
-  ASSERT_EQ(from_name.Open(dir / u"setup.log", NameSource(kNameTempFromName) | kOpenCreateNew), kFileOk);
+  ASSERT_EQ(from_name.Open(dir / u"setup.log", NameSource(kNameTempFromName) | kOpenCreateNew), FileError::kOk);
   EXPECT_EQ(from_name.Path().rfind(dir.path() + u"\\OQT", 0), 0u);
   EXPECT_EQ(from_name.Path().substr(from_name.Path().size() - 10), u"_setup.log");
 
   File named;
-  ASSERT_EQ(named.Open(u"ks-named.tmp", NameSource(kNameInTempFolder) | kOpenCreateAlways), kFileOk);
+  ASSERT_EQ(named.Open(u"ks-named.tmp", NameSource(kNameInTempFolder) | kOpenCreateAlways), FileError::kOk);
   EXPECT_EQ(named.Path(), TempFolder() + u"ks-named.tmp");
   named.Close();
   DeleteFileW(W(named.Path()));

@@ -43,28 +43,28 @@ class RegistryTest : public ::testing::Test {
 
 TEST_F(RegistryTest, PathPrefixesAnyCaseWithoutBackslashAndUnknown) {
   RegistryKey key;
-  EXPECT_EQ(key.OpenPath(u"\\hkcu\\" + subkey, 0, kRegReadWrite), kRegCreated);
+  EXPECT_EQ(key.OpenPath(u"\\hkcu\\" + subkey, 0, kRegReadWrite), KeyOpen::kCreated);
   EXPECT_EQ(key.FullPath(), u"HKEY_CURRENT_USER\\" + subkey + u"\\");
-  EXPECT_EQ(key.OpenPath(path, kRegNoStack, kRegRead), kRegOpened);
+  EXPECT_EQ(key.OpenPath(path, kRegNoStack, kRegRead), KeyOpen::kOpened);
 
   // The prefix alone, without its final backslash, is the root itself.
-  EXPECT_EQ(key.OpenPath(u"\\HKCU", kRegOpenOnly | kRegNoStack, kRegRead), kRegOpened);
+  EXPECT_EQ(key.OpenPath(u"\\HKCU", kRegOpenOnly | kRegNoStack, kRegRead), KeyOpen::kOpened);
   EXPECT_EQ(key.FullPath(), u"HKEY_CURRENT_USER\\");
-  EXPECT_EQ(key.OpenSubKey(subkey, kRegOpenOnly | kRegNoStack, kRegRead), kRegOpened);
+  EXPECT_EQ(key.OpenSubKey(subkey, kRegOpenOnly | kRegNoStack, kRegRead), KeyOpen::kOpened);
   EXPECT_EQ(key.FullPath(), u"HKEY_CURRENT_USER\\" + subkey + u"\\");
 
   SetLastError(0);
-  EXPECT_EQ(key.OpenPath(u"\\HKXX\\Software", 0, kRegRead), kRegFailed);
+  EXPECT_EQ(key.OpenPath(u"\\HKXX\\Software", 0, kRegRead), KeyOpen::kFailed);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_BAD_PATHNAME));
-  EXPECT_EQ(key.OpenPath(u"HKCU\\Software", 0, kRegRead), kRegFailed);
+  EXPECT_EQ(key.OpenPath(u"HKCU\\Software", 0, kRegRead), KeyOpen::kFailed);
   // The failures left the open key alone.
   EXPECT_EQ(key.FullPath(), u"HKEY_CURRENT_USER\\" + subkey + u"\\");
 }
 
 TEST_F(RegistryTest, KeyStackReturnsToTheKeyItCameFrom) {
   RegistryKey key;
-  ASSERT_EQ(key.OpenPath(path, 0, kRegReadWrite), kRegCreated);
-  ASSERT_EQ(key.OpenSubKey(u"Child", 0, kRegReadWrite), kRegCreated);
+  ASSERT_EQ(key.OpenPath(path, 0, kRegReadWrite), KeyOpen::kCreated);
+  ASSERT_EQ(key.OpenSubKey(u"Child", 0, kRegReadWrite), KeyOpen::kCreated);
   EXPECT_EQ(key.FullPath(), u"HKEY_CURRENT_USER\\" + subkey + u"\\Child\\");
   ASSERT_TRUE(key.WriteNumber(u"Level", 2, 0));
   EXPECT_TRUE(key.ReturnToPrevious());
@@ -74,12 +74,12 @@ TEST_F(RegistryTest, KeyStackReturnsToTheKeyItCameFrom) {
   EXPECT_FALSE(key.IsOpen());
 
   SetLastError(0);
-  EXPECT_EQ(key.OpenSubKey(u"Child", 0, kRegRead), kRegFailed);
+  EXPECT_EQ(key.OpenSubKey(u"Child", 0, kRegRead), KeyOpen::kFailed);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
   EXPECT_TRUE(RegistryKey::KeyExists(HKEY_CURRENT_USER, subkey + u"\\Child", kRegTestRead));
   EXPECT_FALSE(RegistryKey::KeyExists(HKEY_CURRENT_USER, subkey + u"\\Nope", kRegTestRead));
   EXPECT_FALSE(RegistryKey::KeyExists(HKEY_CURRENT_USER, u"", kRegTestRead));
-  EXPECT_EQ(key.OpenPath(path + u"\\Missing", kRegOpenOnly, kRegRead), kRegFailed);
+  EXPECT_EQ(key.OpenPath(path + u"\\Missing", kRegOpenOnly, kRegRead), KeyOpen::kFailed);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
 }
 
@@ -88,13 +88,13 @@ TEST_F(RegistryTest, ViewsLandWhereTheSystemPutsThem) {
   const std::u16string redirected = u"Software\\Wow6432Node\\KsCoreView" + Number(GetCurrentProcessId());
   {
     RegistryKey key;
-    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, name, kRegView32, kRegWrite), kRegCreated);
+    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, name, kRegView32, kRegWrite), KeyOpen::kCreated);
   }
   EXPECT_TRUE(RegistryKey::KeyExists(HKEY_LOCAL_MACHINE, redirected, kRegTestRead | kRegView64));
   EXPECT_FALSE(RegistryKey::KeyExists(HKEY_LOCAL_MACHINE, name, kRegTestRead | kRegView64));
   {
     RegistryKey key;
-    ASSERT_EQ(key.OpenPath(u"\\HKLM\\" + name, kRegView64, kRegWrite), kRegCreated);
+    ASSERT_EQ(key.OpenPath(u"\\HKLM\\" + name, kRegView64, kRegWrite), KeyOpen::kCreated);
   }
   EXPECT_TRUE(RegistryKey::KeyExists(HKEY_LOCAL_MACHINE, name, kRegTestRead | kRegView64));
   RegDeleteKeyExW(HKEY_LOCAL_MACHINE, W(name), KEY_WOW64_64KEY, 0);
@@ -104,7 +104,7 @@ TEST_F(RegistryTest, ViewsLandWhereTheSystemPutsThem) {
 
 TEST_F(RegistryTest, WriteTypesAndDeleteResults) {
   RegistryKey key;
-  ASSERT_EQ(key.OpenPath(path, 0, kRegReadWrite), kRegCreated);
+  ASSERT_EQ(key.OpenPath(path, 0, kRegReadWrite), KeyOpen::kCreated);
   ASSERT_TRUE(key.WriteString(u"Wide", u"C:\\\u00c4", 0));
   ASSERT_TRUE(key.WriteString(u"Expand", u"%SystemRoot%", kRegExpandValue));
   ASSERT_TRUE(key.WriteString("Ansi", "plain", 0));
@@ -132,9 +132,9 @@ TEST_F(RegistryTest, WriteTypesAndDeleteResults) {
   EXPECT_EQ(RegistryKey::ReadString(path + u"\\NoKey\\Value", u"-"), u"-");
 
   // Deleting: 1 deleted, 2 not there, 3 any other failure.
-  EXPECT_EQ(key.DeleteValue(u"Count"), kRegDeleted);
-  EXPECT_EQ(key.DeleteValue(u"Count"), kRegNoValue);
-  EXPECT_EQ(key.DeleteValue("Ansi"), kRegDeleted);
+  EXPECT_EQ(key.DeleteValue(u"Count"), ValueDelete::kDeleted);
+  EXPECT_EQ(key.DeleteValue(u"Count"), ValueDelete::kMissing);
+  EXPECT_EQ(key.DeleteValue("Ansi"), ValueDelete::kDeleted);
   // An empty text with kRegDeleteIfEmpty removes the value.
   EXPECT_TRUE(key.WriteString(u"Wide", u"", kRegDeleteIfEmpty));
   EXPECT_FALSE(Raw(u"Wide", &type, &bytes));
@@ -144,20 +144,20 @@ TEST_F(RegistryTest, WriteTypesAndDeleteResults) {
   ASSERT_TRUE(Raw(u"Empty", &type, &bytes));
 
   RegistryKey reader;
-  ASSERT_EQ(reader.OpenPath(path, kRegOpenOnly, kRegRead), kRegOpened);
+  ASSERT_EQ(reader.OpenPath(path, kRegOpenOnly, kRegRead), KeyOpen::kOpened);
   SetLastError(0);
-  EXPECT_EQ(reader.DeleteValue(u"Expand"), kRegDeleteFailed);
+  EXPECT_EQ(reader.DeleteValue(u"Expand"), ValueDelete::kFailed);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
 
   RegistryKey closed;
-  EXPECT_EQ(closed.DeleteValue(u"Expand"), kRegNoValue);
+  EXPECT_EQ(closed.DeleteValue(u"Expand"), ValueDelete::kMissing);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
   EXPECT_FALSE(closed.WriteNumber(u"X", 1, 0));
 }
 
 TEST_F(RegistryTest, ReadsConvertBetweenStoredTypes) {
   RegistryKey key;
-  ASSERT_EQ(key.OpenPath(path, 0, kRegReadWrite), kRegCreated);
+  ASSERT_EQ(key.OpenPath(path, 0, kRegReadWrite), KeyOpen::kCreated);
   key.WriteString(u"Decimal", u" 42 ", 0);
   key.WriteString(u"Hex", u"0x10", 0);
   key.WriteString(u"Negative", u"-1", 0);
@@ -193,7 +193,7 @@ TEST_F(RegistryTest, RealValuesAreShortDecimalText) {
   for (const auto& c : kCases) EXPECT_EQ(FormatRegistryReal(c.value), c.text) << c.value;
 
   RegistryKey key;
-  ASSERT_EQ(key.OpenPath(path, 0, kRegReadWrite), kRegCreated);
+  ASSERT_EQ(key.OpenPath(path, 0, kRegReadWrite), KeyOpen::kCreated);
   ASSERT_TRUE(key.WriteReal(u"Scale", 1.250));
   DWORD type;
   std::string bytes;

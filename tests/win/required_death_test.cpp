@@ -26,7 +26,7 @@ TEST(RequiredDeathTest, FileThatDoesNotOpenEndsTheProgram) {
       {
         FatalToStderr();
         File file;
-        file.Open(u"C:\\ks no such folder\\setup.dat", kOpenExisting | kOpenRequired);
+        (void)file.Open(u"C:\\ks no such folder\\setup.dat", kOpenExisting | kOpenRequired);
       },
       ::testing::ExitedWithCode(1),
       "Failed to open required file:\r\nC:\\\\ks no such folder\\\\setup\\.dat\r\n\r\nThe directory does not exist\\.");
@@ -34,7 +34,7 @@ TEST(RequiredDeathTest, FileThatDoesNotOpenEndsTheProgram) {
 
 TEST(RequiredDeathTest, OpenFailureWithoutTheFlagReturns) {
   File file;
-  EXPECT_EQ(file.Open(u"C:\\ks no such folder\\setup.dat", kOpenExisting), kFileNoFolder);
+  EXPECT_EQ(file.Open(u"C:\\ks no such folder\\setup.dat", kOpenExisting), FileError::kNoFolder);
 }
 
 TEST(RequiredDeathTest, RequiredKeyNamesTheProgramAndTheKey) {
@@ -42,7 +42,7 @@ TEST(RequiredDeathTest, RequiredKeyNamesTheProgramAndTheKey) {
       {
         FatalToStderr();
         RegistryKey key;
-        key.OpenPath(u"\\HKCU\\Software", kRegOpenOnly, kRegRead);
+        (void)key.OpenPath(u"\\HKCU\\Software", kRegOpenOnly, kRegRead);
         key.RequiredKey(u"Tester", u"Keldwick\\Missing");
       },
       ::testing::ExitedWithCode(1),

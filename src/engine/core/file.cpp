@@ -47,13 +47,8 @@ std::u16string WithBackslash(std::u16string_view folder) {
   return result;
 }
 
-bool IsDriveLetterPath(std::u16string_view path) {
-  return path.size() >= 2 && path[1] == u':' &&
-         ((path[0] >= u'a' && path[0] <= u'z') || (path[0] >= u'A' && path[0] <= u'Z'));
-}
-
 bool DriveMissing(std::u16string_view path) {
-  if (!IsDriveLetterPath(path)) return false;
+  if (!HasDriveLetter(path)) return false;
   wchar_t root[] = {wchar_t(path[0]), L':', L'\\', 0};
   return GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR;
 }
@@ -109,77 +104,74 @@ std::u16string TemporaryName(std::u16string_view folder) {
   return {};
 }
 
-int FileErrorFromSystem(DWORD error, std::u16string_view path, bool wanted_write) {
+FileError FileErrorFromSystem(DWORD error, std::u16string_view path, bool wanted_write) {
   // The refinements below ask the system again; the caller's reason stays.
   struct KeepLastError {
     DWORD error;
     ~KeepLastError() { SetLastError(error); }
   } keep{error};
   switch (error) {
-    case ERROR_FILE_NOT_FOUND: return kFileNotFound;
-    case ERROR_PATH_NOT_FOUND: return DriveMissing(path) ? kFileNoDrive : kFileNoFolder;
-    case ERROR_INVALID_DRIVE: return kFileNoDrive;
-    case ERROR_TOO_MANY_OPEN_FILES: return kFileTooManyOpen;
+    case ERROR_FILE_NOT_FOUND: return FileError::kNotFound;
+    case ERROR_PATH_NOT_FOUND: return DriveMissing(path) ? FileError::kNoDrive : FileError::kNoFolder;
+    case ERROR_INVALID_DRIVE: return FileError::kNoDrive;
+    case ERROR_TOO_MANY_OPEN_FILES: return FileError::kTooManyOpen;
     case ERROR_ACCESS_DENIED: {
       if (wanted_write) {
         DWORD attributes = GetFileAttributesW(W(std::u16string(path)));
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return kFileReadOnly;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return FileError::kReadOnly;
       }
-      return kFileAccessDenied;
+      return FileError::kAccessDenied;
     }
-    case ERROR_NOT_READY: return kFileNotReady;
-    case ERROR_SHARING_VIOLATION: return kFileLocked;
+    case ERROR_NOT_READY: return FileError::kNotReady;
+    case ERROR_SHARING_VIOLATION: return FileError::kLocked;
     case ERROR_REM_NOT_LIST:
     case ERROR_BAD_NETPATH:
     case ERROR_NETNAME_DELETED:
     case ERROR_NETWORK_ACCESS_DENIED:
     case ERROR_BAD_NET_NAME:
-    case ERROR_NO_NET_OR_BAD_PATH: return kFileBadNetPath;
-    case ERROR_FILE_EXISTS: return kFileExists;
-    case ERROR_INVALID_PARAMETER: return kFileInvalidParameter;
-    case ERROR_INVALID_NAME: return kFileInvalidName;
-    default: return kFileUnknown;
+    case ERROR_NO_NET_OR_BAD_PATH: return FileError::kBadNetPath;
+    case ERROR_FILE_EXISTS: return FileError::kExists;
+    case ERROR_INVALID_PARAMETER: return FileError::kInvalidParameter;
+    case ERROR_INVALID_NAME: return FileError::kInvalidName;
+    default: return FileError::kUnknown;
   }
 }
 
-int File::Open(std::string_view path, unsigned flags) {
+FileError File::Open(std::string_view path, unsigned flags) {
   Close();
   path8_.assign(path);
   return OpenWide(PathFrom8Bit(path), flags & ~unsigned(kOpenWideName));
 }
 
-int File::Open(std::u16string_view path, unsigned flags) {
+FileError File::Open(std::u16string_view path, unsigned flags) {
   Close();
   path8_ = Utf16ToUtf8(path);
   return OpenWide(std::u16string(path), flags | kOpenWideName);
 }
 
-int File::Fail(int code) {
-  SetError(Widen(FileErrorText(code)));
-  return code;
-}
+void File::SetFileError(FileError code) { SetError(Widen(FileErrorText(code))); }
 
 void File::SetSystemError(DWORD code) {
   SetError(SystemErrorText(code));
   SetLastError(code);
 }
 
-int File::OpenWide(std::u16string name, unsigned flags) {
+FileError File::OpenWide(std::u16string name, unsigned flags) {
   const unsigned source = (flags & kOpenSourceMask) >> kOpenSourceShift;
   can_read_ = !(flags & kOpenNoRead);
   can_write_ = !(flags & kOpenNoWrite);
 
-  int code = kFileOk;
+  FileError code = FileError::kOk;
   // A temporary file in the temporary folder needs no name, so it has none to check.
   if (source != kNameTempInTempFolder) {
     unsigned check = source == kNameTempInFolder ? unsigned(kPathAllowTrailingSlash) : 0u;
     if (name.empty() || !IsValidPath(name, check)) {
       SetLastError(ERROR_INVALID_NAME);
-      code = kFileInvalidName;
+      code = FileError::kInvalidName;
     }
   }
 
-  if (code == kFileOk) {
+  if (code == FileError::kOk) {
     switch (source) {
       case kNameAsGiven: path16_ = name; break;
       case kNameTempInTempFolder: path16_ = TemporaryName(); break;
@@ -193,15 +185,15 @@ int File::OpenWide(std::u16string name, unsigned flags) {
       case kNameTempFromName: path16_ = TemporaryNameFrom(name); break;
       default:
         SetLastError(ERROR_INVALID_PARAMETER);
-        code = kFileInvalidParameter;
+        code = FileError::kInvalidParameter;
     }
-    if (code == kFileOk && path16_.empty()) {
+    if (code == FileError::kOk && path16_.empty()) {
       if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_FILE_EXISTS);
       code = FileErrorFromSystem(GetLastError(), name, can_write_);
     }
   }
 
-  if (code == kFileOk) {
+  if (code == FileError::kOk) {
     DWORD access = (can_read_ ? GENERIC_READ : 0) | (can_write_ ? GENERIC_WRITE : 0);
     unsigned share_bits = flags & (kOpenShareRead | kOpenShareWrite);
     // Writing without reading and sharing writes: others may also read.
@@ -239,11 +231,11 @@ int File::OpenWide(std::u16string name, unsigned flags) {
     }
   }
 
-  if (code == kFileOk && (flags & kOpenCheckContent) && !CheckContent()) {
+  if (code == FileError::kOk && (flags & kOpenCheckContent) && !CheckContent()) {
     handle_.reset();
-    code = kFileReadFailed;
+    code = FileError::kReadFailed;
   }
-  if (code == kFileOk && (flags & kOpenSeekEnd)) {
+  if (code == FileError::kOk && (flags & kOpenSeekEnd)) {
     LARGE_INTEGER zero{};
     if (!SetFilePointerEx(handle_.get(), zero, nullptr, FILE_END)) {
       DWORD error = GetLastError();
@@ -252,10 +244,10 @@ int File::OpenWide(std::u16string name, unsigned flags) {
       code = FileErrorFromSystem(error, path16_, can_write_);
     }
   }
-  if (code == kFileOk && (flags & kOpenCloseAtOnce)) handle_.reset();
+  if (code == FileError::kOk && (flags & kOpenCloseAtOnce)) handle_.reset();
 
-  Fail(code);
-  if (code != kFileOk && (flags & kOpenRequired)) {
+  SetFileError(code);
+  if (code != FileError::kOk && (flags & kOpenRequired)) {
     const std::u16string& shown = path16_.empty() ? name : path16_;
     FatalFormat("Failed to open required file:\r\n%s\r\n\r\n%s", Utf16ToUtf8(shown).c_str(), FileErrorText(code));
   }

@@ -57,11 +57,11 @@ class File {
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  // Opens by the flags word; returns 0 or a library file error code, and
-  // sets LastErrorText() to the code's text. An 8-bit path that starts with
+  // Opens by the flags word; returns FileError::kOk or the library file
+  // error, and sets LastErrorText() to its text. An 8-bit path that starts with
   // "|" is UTF-8 after it; other 8-bit paths are in the ANSI code page.
-  int Open(std::string_view path, unsigned flags);
-  int Open(std::u16string_view path, unsigned flags);  // adds kOpenWideName
+  [[nodiscard]] FileError Open(std::string_view path, unsigned flags);
+  [[nodiscard]] FileError Open(std::u16string_view path, unsigned flags);  // adds kOpenWideName
 
   // Memory-backed mode: reads and writes go to `data` instead of a file.
   void OpenMemory(std::vector<uint8_t> data = {});
@@ -93,8 +93,8 @@ class File {
   virtual bool WritePiece(const void* data, DWORD size, DWORD* written);
 
  private:
-  int OpenWide(std::u16string name, unsigned flags);
-  int Fail(int code);
+  FileError OpenWide(std::u16string name, unsigned flags);
+  void SetFileError(FileError code);
   void SetError(std::u16string text) { error_text_ = std::move(text); }
   void SetSystemError(DWORD code);
 
@@ -111,7 +111,7 @@ class File {
 
 // The system error mapped to a library code; `path` and `wanted_write` decide
 // the drive-letter and read-only refinements.
-int FileErrorFromSystem(DWORD error, std::u16string_view path, bool wanted_write);
+FileError FileErrorFromSystem(DWORD error, std::u16string_view path, bool wanted_write);
 
 // The system's temporary folder with a trailing backslash ("c:\temp\" when
 // the system has none).

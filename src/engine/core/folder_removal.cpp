@@ -23,14 +23,6 @@ std::u16string WithoutTrailingBackslash(std::u16string_view path) {
   return result;
 }
 
-struct FindTraits {
-  using Type = HANDLE;
-  static Type Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool Valid(Type h) { return h != INVALID_HANDLE_VALUE; }
-  static void Close(Type h) { FindClose(h); }
-};
-using UniqueFind = UniqueResource<FindTraits>;
-
 std::vector<std::u16string> ProtectedFolders() {
   std::vector<std::u16string> folders;
   wchar_t buffer[MAX_PATH + 1];

@@ -72,7 +72,16 @@ struct ModuleHandleTraits {
   static void Close(Type h) { FreeLibrary(h); }
 };
 
+// FindFirstFileW searches.
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool Valid(Type h) { return h != INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { FindClose(h); }
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
+using UniqueFind = UniqueResource<FindHandleTraits>;
 using UniqueKey = UniqueResource<RegistryHandleTraits>;
 using UniqueModule = UniqueResource<ModuleHandleTraits>;
 

@@ -101,7 +101,7 @@ std::string FormatRegistryReal(double value) {
   return s;
 }
 
-int RegistryKey::OpenFrom(HKEY parent, const std::u16string& path_base, std::u16string_view subkey, unsigned flags,
+KeyOpen RegistryKey::OpenFrom(HKEY parent, const std::u16string& path_base, std::u16string_view subkey, unsigned flags,
                           REGSAM access) {
   access |= REGSAM(flags & kRegViewMask);
   std::u16string name(subkey);
@@ -123,7 +123,7 @@ int RegistryKey::OpenFrom(HKEY parent, const std::u16string& path_base, std::u16
     if (flags & kRegShowError)
       MessageBoxW(nullptr, W(SystemErrorText(DWORD(status))), L"Registry Error", MB_ICONERROR | MB_OK);
     SetLastError(DWORD(status));
-    return kRegFailed;
+    return KeyOpen::kFailed;
   }
   std::u16string path = path_base;
   if (!subkey.empty()) path += name + u"\\";
@@ -131,19 +131,19 @@ int RegistryKey::OpenFrom(HKEY parent, const std::u16string& path_base, std::u16
   key_.reset(opened);
   path_ = std::move(path);
   SetLastError(ERROR_SUCCESS);
-  return disposition == REG_CREATED_NEW_KEY ? kRegCreated : kRegOpened;
+  return disposition == REG_CREATED_NEW_KEY ? KeyOpen::kCreated : KeyOpen::kOpened;
 }
 
-int RegistryKey::Open(HKEY root, std::u16string_view subkey, unsigned flags, REGSAM access) {
+KeyOpen RegistryKey::Open(HKEY root, std::u16string_view subkey, unsigned flags, REGSAM access) {
   const RegistryRoot* row = FindRoot(root);
   return OpenFrom(root, row ? std::u16string(row->path_name) : std::u16string(), subkey, flags, access);
 }
 
-int RegistryKey::Open(HKEY root, std::string_view subkey, unsigned flags, REGSAM access) {
+KeyOpen RegistryKey::Open(HKEY root, std::string_view subkey, unsigned flags, REGSAM access) {
   return Open(root, SystemCodePage().ToWide(subkey), flags, access);
 }
 
-int RegistryKey::OpenPath(std::u16string_view path, unsigned flags, REGSAM access) {
+KeyOpen RegistryKey::OpenPath(std::u16string_view path, unsigned flags, REGSAM access) {
   for (int pass = 0; pass < 2; ++pass) {
     for (const auto& row : kRegistryRoots) {
       std::u16string_view prefix(row.prefix16);
@@ -152,13 +152,13 @@ int RegistryKey::OpenPath(std::u16string_view path, unsigned flags, REGSAM acces
     }
   }
   SetLastError(ERROR_BAD_PATHNAME);
-  return kRegFailed;
+  return KeyOpen::kFailed;
 }
 
-int RegistryKey::OpenSubKey(std::u16string_view subkey, unsigned flags, REGSAM access) {
+KeyOpen RegistryKey::OpenSubKey(std::u16string_view subkey, unsigned flags, REGSAM access) {
   if (!key_.valid()) {
     SetLastError(ERROR_INVALID_HANDLE);
-    return kRegFailed;
+    return KeyOpen::kFailed;
   }
   // The parent is closed (or pushed) only after the sub-key has been opened.
   return OpenFrom(key_.get(), path_, subkey, flags, access);
@@ -189,35 +189,35 @@ bool RegistryKey::KeyExists(HKEY root, std::u16string_view subkey, unsigned flag
   }
   RegistryKey key;
   REGSAM access = (flags & kRegTestRead) ? KEY_READ : KEY_ALL_ACCESS;
-  return key.Open(root, subkey, (flags & kRegViewMask) | kRegOpenOnly | kRegNoStack, access) != kRegFailed;
+  return key.Open(root, subkey, (flags & kRegViewMask) | kRegOpenOnly | kRegNoStack, access) != KeyOpen::kFailed;
 }
 
-int RegistryKey::DeleteResult(LONG status) {
+ValueDelete RegistryKey::DeleteResult(LONG status) {
   SetLastError(DWORD(status));
-  if (status == ERROR_SUCCESS) return kRegDeleted;
-  if (status == ERROR_FILE_NOT_FOUND) return kRegNoValue;
-  return kRegDeleteFailed;
+  if (status == ERROR_SUCCESS) return ValueDelete::kDeleted;
+  if (status == ERROR_FILE_NOT_FOUND) return ValueDelete::kMissing;
+  return ValueDelete::kFailed;
 }
 
-int RegistryKey::DeleteValue(std::u16string_view name) {
+ValueDelete RegistryKey::DeleteValue(std::u16string_view name) {
   if (!key_.valid()) {
     SetLastError(ERROR_INVALID_HANDLE);
-    return kRegNoValue;
+    return ValueDelete::kMissing;
   }
   return DeleteResult(RegDeleteValueW(key_.get(), W(std::u16string(name))));
 }
 
-int RegistryKey::DeleteValue(std::string_view name) {
+ValueDelete RegistryKey::DeleteValue(std::string_view name) {
   if (!key_.valid()) {
     SetLastError(ERROR_INVALID_HANDLE);
-    return kRegNoValue;
+    return ValueDelete::kMissing;
   }
   return DeleteResult(RegDeleteValueA(key_.get(), std::string(name).c_str()));
 }
 
 bool RegistryKey::WriteString(std::u16string_view name, std::u16string_view text, unsigned flags) {
   if (!key_.valid()) return SetLastError(ERROR_INVALID_HANDLE), false;
-  if ((flags & kRegDeleteIfEmpty) && text.empty()) return DeleteValue(name) != kRegDeleteFailed;
+  if ((flags & kRegDeleteIfEmpty) && text.empty()) return Deleted(DeleteValue(name));
   DWORD type = (flags & kRegBinaryValue) ? REG_BINARY : (flags & kRegExpandValue) ? REG_EXPAND_SZ : REG_SZ;
   std::u16string value(text);
   // Text values keep their terminating null so that every reader finds it.
@@ -230,7 +230,7 @@ bool RegistryKey::WriteString(std::u16string_view name, std::u16string_view text
 
 bool RegistryKey::WriteString(std::string_view name, std::string_view text, unsigned flags) {
   if (!key_.valid()) return SetLastError(ERROR_INVALID_HANDLE), false;
-  if ((flags & kRegDeleteIfEmpty) && text.empty()) return DeleteValue(name) != kRegDeleteFailed;
+  if ((flags & kRegDeleteIfEmpty) && text.empty()) return Deleted(DeleteValue(name));
   DWORD type = (flags & kRegBinaryValue) ? REG_BINARY : (flags & kRegExpandValue) ? REG_EXPAND_SZ : REG_SZ;
   std::string value(text);
   DWORD bytes = DWORD(value.size() + (type == REG_BINARY ? 0 : 1));
@@ -242,7 +242,7 @@ bool RegistryKey::WriteString(std::string_view name, std::string_view text, unsi
 
 bool RegistryKey::WriteNumber(std::u16string_view name, DWORD value, unsigned flags) {
   if (!key_.valid()) return SetLastError(ERROR_INVALID_HANDLE), false;
-  if ((flags & kRegDeleteIfEmpty) && value == 0) return DeleteValue(name) != kRegDeleteFailed;
+  if ((flags & kRegDeleteIfEmpty) && value == 0) return Deleted(DeleteValue(name));
   LONG status = RegSetValueExW(key_.get(), W(std::u16string(name)), 0, REG_DWORD,
                                reinterpret_cast<const BYTE*>(&value), sizeof value);
   SetLastError(DWORD(status));
@@ -300,14 +300,14 @@ bool RegistryKey::NumberOf(const Query& q, DWORD* value) {
   }
 }
 
-DWORD RegistryKey::ReadNumber(std::u16string_view name, DWORD fallback, unsigned flags) {
+DWORD RegistryKey::ReadNumber(std::u16string_view name, DWORD fallback) {
   Query q = QueryValue(name);
   if (q.status != ERROR_SUCCESS) return SetLastError(DWORD(q.status)), fallback;
   DWORD value;
   return NumberOf(q, &value) ? value : fallback;
 }
 
-bool RegistryKey::ReadFlag(std::u16string_view name, bool fallback, unsigned flags) {
+bool RegistryKey::ReadFlag(std::u16string_view name, bool fallback) {
   Query q = QueryValue(name);
   if (q.status != ERROR_SUCCESS) return SetLastError(DWORD(q.status)), fallback;
   if (q.type == REG_SZ || q.type == REG_EXPAND_SZ) {
@@ -320,7 +320,7 @@ bool RegistryKey::ReadFlag(std::u16string_view name, bool fallback, unsigned fla
   return NumberOf(q, &value) ? value != 0 : fallback;
 }
 
-double RegistryKey::ReadReal(std::u16string_view name, double fallback, unsigned flags) {
+double RegistryKey::ReadReal(std::u16string_view name, double fallback) {
   Query q = QueryValue(name);
   if (q.status != ERROR_SUCCESS) return SetLastError(DWORD(q.status)), fallback;
   if (q.type == REG_SZ || q.type == REG_EXPAND_SZ) {
@@ -368,7 +368,7 @@ std::u16string RegistryKey::ReadString(std::u16string_view value_path, std::u16s
     return std::u16string(fallback);
   }
   RegistryKey key;
-  if (!key.OpenPath(value_path.substr(0, slash), (flags & kRegViewMask) | kRegOpenOnly | kRegNoStack, kRegRead))
+  if (!Opened(key.OpenPath(value_path.substr(0, slash), (flags & kRegViewMask) | kRegOpenOnly | kRegNoStack, kRegRead)))
     return std::u16string(fallback);
   return key.ReadValueText(value_path.substr(slash + 1), fallback);
 }
@@ -419,8 +419,8 @@ bool RegistryKey::ForEveryUser(std::u16string_view subkey, unsigned flags, REGSA
   for (const auto& user : users) {
     RegistryKey key;
     // Profiles of users who are not logged on have no hive loaded.
-    if (!key.Open(HKEY_USERS, user, kRegOpenOnly | kRegNoStack | (flags & kRegViewMask), kRegRead)) continue;
-    if (!subkey.empty() && !key.OpenSubKey(subkey, flags | kRegNoStack, access)) {
+    if (!Opened(key.Open(HKEY_USERS, user, kRegOpenOnly | kRegNoStack | (flags & kRegViewMask), kRegRead))) continue;
+    if (!subkey.empty() && !Opened(key.OpenSubKey(subkey, flags | kRegNoStack, access))) {
       if ((flags & kRegOpenOnly) && GetLastError() == ERROR_FILE_NOT_FOUND) continue;
       if (all_ok) first_error = GetLastError();
       all_ok = false;

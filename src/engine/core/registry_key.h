@@ -52,11 +52,15 @@ constexpr REGSAM kRegRead = 0x20009;       // query and enumerate
 constexpr REGSAM kRegWrite = 0x20006;      // set value and create sub-key
 constexpr REGSAM kRegReadWrite = 0x2000F;
 
-// Open results.
-enum : int { kRegFailed = 0, kRegOpened = 1, kRegCreated = 2 };
-// DeleteValue results; callers count 1 and 2 as success.
-enum : int { kRegDeleted = 1, kRegNoValue = 2, kRegDeleteFailed = 3 };
+// What an open did; a failure leaves the system error as the last error.
+enum class KeyOpen { kFailed, kOpened, kCreated };
+constexpr bool Opened(KeyOpen result) { return result != KeyOpen::kFailed; }
+// What DeleteValue did; a value that was not there counts as deleted.
+enum class ValueDelete { kDeleted, kMissing, kFailed };
+constexpr bool Deleted(ValueDelete result) { return result != ValueDelete::kFailed; }
 
+// The system's uninstall key (below HKLM), where products register.
+inline constexpr char16_t kUninstallKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const wchar_t* kProfileListKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 class RegistryKey {
@@ -65,12 +69,11 @@ class RegistryKey {
   RegistryKey(RegistryKey&&) = default;
   RegistryKey& operator=(RegistryKey&&) = default;
 
-  // 0 failure (system error as last error), 1 opened, 2 created.
-  int Open(HKEY root, std::u16string_view subkey, unsigned flags, REGSAM access);
-  int Open(HKEY root, std::string_view subkey, unsigned flags, REGSAM access);  // ANSI sub-key
+  [[nodiscard]] KeyOpen Open(HKEY root, std::u16string_view subkey, unsigned flags, REGSAM access);
+  [[nodiscard]] KeyOpen Open(HKEY root, std::string_view subkey, unsigned flags, REGSAM access);  // ANSI sub-key
   // "\HKLM\Software\X" (prefix in any case, or without its final backslash).
-  int OpenPath(std::u16string_view path, unsigned flags, REGSAM access);
-  int OpenSubKey(std::u16string_view subkey, unsigned flags, REGSAM access);
+  [[nodiscard]] KeyOpen OpenPath(std::u16string_view path, unsigned flags, REGSAM access);
+  [[nodiscard]] KeyOpen OpenSubKey(std::u16string_view subkey, unsigned flags, REGSAM access);
   // Closes the current key and makes the one it came from current again;
   // false when the stack is empty.
   bool ReturnToPrevious();
@@ -89,17 +92,17 @@ class RegistryKey {
   bool WriteReal(std::u16string_view name, double value);
   bool WriteFlag(std::u16string_view name, bool value);
 
-  DWORD ReadNumber(std::u16string_view name, DWORD fallback, unsigned flags = 0);
-  bool ReadFlag(std::u16string_view name, bool fallback, unsigned flags = 0);
-  double ReadReal(std::u16string_view name, double fallback, unsigned flags = 0);
+  DWORD ReadNumber(std::u16string_view name, DWORD fallback);
+  bool ReadFlag(std::u16string_view name, bool fallback);
+  double ReadReal(std::u16string_view name, double fallback);
   // `value_path` is a key path in the "\HKLM\..." form, a backslash and the
   // value name; a missing key or value gives `fallback`. The view bits of
   // `flags` choose the registry view.
   static std::u16string ReadString(std::u16string_view value_path, std::u16string_view fallback, unsigned flags = 0);
   std::u16string ReadValueText(std::u16string_view name, std::u16string_view fallback);
 
-  int DeleteValue(std::u16string_view name);
-  int DeleteValue(std::string_view name);
+  ValueDelete DeleteValue(std::u16string_view name);
+  ValueDelete DeleteValue(std::string_view name);
 
   // Ends the program: the key `missing` below the open key is required by `program`.
   [[noreturn]] void RequiredKey(std::u16string_view program, std::u16string_view missing) const;
@@ -122,9 +125,9 @@ class RegistryKey {
   };
   Query QueryValue(std::u16string_view name) const;
   static bool NumberOf(const Query& q, DWORD* value);
-  int OpenFrom(HKEY parent, const std::u16string& path_base, std::u16string_view subkey, unsigned flags,
+  KeyOpen OpenFrom(HKEY parent, const std::u16string& path_base, std::u16string_view subkey, unsigned flags,
                REGSAM access);
-  int DeleteResult(LONG status);
+  static ValueDelete DeleteResult(LONG status);
 
   UniqueKey key_;
   std::u16string path_;

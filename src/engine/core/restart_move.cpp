@@ -55,7 +55,7 @@ bool AddWininitRename(const std::u16string& source, const std::u16string& destin
   std::string source8 = ansi.FromWide(ShortName(source), '?');
   std::string destination8 = destination.empty() ? "NUL" : ansi.FromWide(ShortName(destination), '?');
   File ini;
-  if (ini.Open(JoinPath(WindowsFolderOr(windows_folder), u"wininit.ini"), kOpenAlways) != kFileOk) return false;
+  if (ini.Open(JoinPath(WindowsFolderOr(windows_folder), u"wininit.ini"), kOpenAlways) != FileError::kOk) return false;
   int64_t size = ini.Size();
   if (size < 0 || size > 0x1000000) return false;
   std::string text(size_t(size), '\0');

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/file.h"
+#include "core/file_access.h"
 #include "core/system_error.h"
 #include "core/wide.h"
 #include "install/files_in_use.h"
@@ -27,7 +28,7 @@ FILETIME ToFileTime(uint64_t value) {
 // handle is open (saves reopening every file). False with the system's error.
 bool WriteAttempt(const FileWrite& w, DWORD& error) {
   File file;
-  if (file.Open(w.destination, kOpenCreateAlways | kOpenNoRead | kOpenNoSharingRetry) != kFileOk) {
+  if (file.Open(w.destination, kOpenCreateAlways | kOpenNoRead | kOpenNoSharingRetry) != FileError::kOk) {
     error = GetLastError();
     return false;
   }
@@ -49,7 +50,7 @@ bool WriteAttempt(const FileWrite& w, DWORD& error) {
 bool ContentMatches(const FileWrite& w, DWORD& error) {
   error = 0;
   File file;
-  if (file.Open(w.destination, kOpenExisting | kOpenNoWrite | kOpenShareRead) != kFileOk) {
+  if (file.Open(w.destination, kOpenExisting | kOpenNoWrite | kOpenShareRead) != FileError::kOk) {
     error = GetLastError();
     return false;
   }
@@ -72,13 +73,6 @@ void ApplyAttributes(const std::u16string& path, uint32_t wanted) {
   if (current == INVALID_FILE_ATTRIBUTES) return;
   DWORD next = (wanted & kRecordAttributeMask) | (current & ~kRecordAttributeMask);
   if (next != current) SetFileAttributesW(W(path), next);
-}
-
-void ClearProtectiveAttributes(const std::u16string& path) {
-  DWORD current = GetFileAttributesW(W(path));
-  const DWORD protective = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-  if (current != INVALID_FILE_ATTRIBUTES && (current & protective))
-    SetFileAttributesW(W(path), current & ~protective);
 }
 
 }  // namespace
@@ -116,7 +110,7 @@ int WriteOneFile(const FileWrite& w, InstallContext& context, InstallSink& sink,
 
   if (!written) {
     if (check_failed) {
-      std::u16string reason = error ? SystemErrorText(error) : Widen(FileErrorText(kFileCorrupt));
+      std::u16string reason = error ? SystemErrorText(error) : Widen(FileErrorText(FileError::kCorrupt));
       std::u16string text = sink.Text(kMsgFileNotWritten) + u" " + w.destination + u"\r\n" + reason + u"\r\n\r\n";
       sink.AddFailure(SystemCodePage().FromWide(text, '?'));
       return 0;

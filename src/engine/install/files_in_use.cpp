@@ -1,13 +1,12 @@
 // Replacement at the restart and the clean-up of pending operations.
 #include "install/files_in_use.h"
 
-#include <aclapi.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "core/file.h"
+#include "core/file_access.h"
 #include "core/registry_key.h"
 #include "core/restart_move.h"
 #include "core/system_error.h"
@@ -23,47 +22,9 @@ constexpr DWORD kRegisteredError = 170;  // ERROR_BUSY: the file stays in use un
 
 // The drive letter of "X:..." when no such drive is present; 0 otherwise.
 char16_t MissingDrive(const std::u16string& path) {
-  if (path.size() < 2 || path[1] != u':') return 0;
+  if (!HasDriveLetter(path)) return 0;
   char16_t letter = AsciiUpper(path[0]);
-  if (letter < u'A' || letter > u'Z') return 0;
   return (GetLogicalDrives() & (1u << (letter - u'A'))) ? 0 : path[0];
-}
-
-std::u16string FullPath(const std::u16string& path) {
-  DWORD n = GetFullPathNameW(W(path), 0, nullptr, nullptr);
-  if (n == 0) return path;
-  std::vector<wchar_t> buffer(n);
-  DWORD got = GetFullPathNameW(W(path), n, buffer.data(), nullptr);
-  return got && got < n ? U16(buffer.data(), got) : path;
-}
-
-// Whoever the file belongs to after the restart may replace it again.
-void GrantEveryoneFullAccess(const std::u16string& path) {
-  PACL old_acl = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  std::u16string name = path;
-  if (GetNamedSecurityInfoW(const_cast<wchar_t*>(W(name)), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                            nullptr, &old_acl, nullptr, &descriptor) != ERROR_SUCCESS)
-    return;
-  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-  PSID everyone = nullptr;
-  if (AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) {
-    EXPLICIT_ACCESSW access{};
-    access.grfAccessPermissions = GENERIC_ALL;
-    access.grfAccessMode = GRANT_ACCESS;
-    access.grfInheritance = NO_INHERITANCE;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-    access.Trustee.ptstrName = static_cast<LPWSTR>(everyone);
-    PACL new_acl = nullptr;
-    if (SetEntriesInAclW(1, &access, old_acl, &new_acl) == ERROR_SUCCESS) {
-      SetNamedSecurityInfoW(const_cast<wchar_t*>(W(name)), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                            nullptr, new_acl, nullptr);
-      LocalFree(new_acl);
-    }
-    FreeSid(everyone);
-  }
-  LocalFree(descriptor);
 }
 
 // Creates a new temporary beside `destination` (else in the temporary folder)
@@ -81,7 +42,7 @@ std::u16string WriteTemporary(const FileWrite& w, DWORD& error) {
       continue;
     }
     File file;
-    if (file.Open(temp, kOpenCreateNew | kOpenNoRead | kOpenNoSharingRetry) != kFileOk) {
+    if (file.Open(temp, kOpenCreateNew | kOpenNoRead | kOpenNoSharingRetry) != FileError::kOk) {
       error = GetLastError();
       continue;
     }
@@ -122,10 +83,8 @@ bool RegisterForReplacement(const FileWrite& w, DWORD error, InstallContext& con
                   u"' for replacement because no temporary file could be created.\r\n" +
                   SystemErrorText(temp_error) + u"\r\n\r\n";
       } else {
-        DWORD attributes = GetFileAttributesW(W(temp));
-        const DWORD protective = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & protective))
-          SetFileAttributesW(W(temp), attributes & ~protective);
+        ClearProtectiveAttributes(temp);
+        // Whoever the file belongs to after the restart may replace it again.
         GrantEveryoneFullAccess(temp);
         temp = FullPath(temp);
         if (MoveAtRestart(temp, w.destination, context.WindowsDir)) {
@@ -148,7 +107,7 @@ bool RegisterForReplacement(const FileWrite& w, DWORD error, InstallContext& con
 
 void CleanPendingOperations(const WrittenSet& written, const PendingLog& log) {
   RegistryKey key;
-  if (key.Open(HKEY_LOCAL_MACHINE, U16(kSessionManagerKey), kRegOpenOnly | kRegNoStack, kRegReadWrite) == kRegFailed)
+  if (!Opened(key.Open(HKEY_LOCAL_MACHINE, U16(kSessionManagerKey), kRegOpenOnly | kRegNoStack, kRegReadWrite)))
     return;
   DWORD type = 0, bytes = 0;
   if (RegQueryValueExW(key.Handle(), kPendingRenamesValue, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||

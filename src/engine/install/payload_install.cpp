@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "core/file.h"
+#include "core/file_access.h"
 #include "core/wide.h"
 #include "install/file_version.h"
 #include "install/file_writer.h"
@@ -28,12 +29,6 @@ constexpr int kProgressFileRange = 62;
 constexpr int kProgressFilesDone = 91;
 constexpr int kProgressDone = 92;
 constexpr UINT kFontChangeTimeoutMs = 1000;
-
-std::u16string FullPath(const std::u16string& path) {
-  wchar_t buffer[MAX_PATH * 2];
-  DWORD n = GetFullPathNameW(W(path), MAX_PATH * 2, buffer, nullptr);
-  return n && n < MAX_PATH * 2 ? U16(buffer, n) : path;
-}
 
 // Trimmed, canonical, with a trailing backslash and folded case, so that two
 // spellings of one folder compare equal.

@@ -51,7 +51,7 @@ std::u16string KnownFolder(const GUID& id) {
 
 std::u16string RegistryText(HKEY root, std::u16string_view key_name, std::u16string_view value, size_t limit) {
   RegistryKey key;
-  if (!key.Open(root, key_name, kRegOpenOnly | kRegNoStack, kRegRead)) return {};
+  if (!Opened(key.Open(root, key_name, kRegOpenOnly | kRegNoStack, kRegRead))) return {};
   std::u16string text = key.ReadValueText(value, u"");
   if (text.size() > limit) text.resize(limit);
   return text;

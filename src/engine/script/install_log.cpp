@@ -10,7 +10,6 @@
 #include "portable/install_log_text.h"
 #include "portable/settings.h"
 #include "portable/text.h"
-#include "ui/message_box.h"
 
 namespace ks {
 namespace {
@@ -48,7 +47,7 @@ std::u16string RunningProgramFolder() {
 // beside it, so that a failed write never leaves half a conversion behind.
 bool ReplaceWithConverted(const std::u16string& log_path, std::string_view old_text) {
   File temp;
-  if (temp.Open(log_path, kOpenCreateNew | NameSource(kNameTempBesidePath)) != kFileOk) return false;
+  if (temp.Open(log_path, kOpenCreateNew | NameSource(kNameTempBesidePath)) != FileError::kOk) return false;
   std::u16string temp_path = temp.Path();
   bool ok = WriteText(temp, ConvertOldLog(old_text));
   temp.Close();
@@ -69,7 +68,7 @@ bool InstallLog::Open(uint32_t option_flags) {
   Discard();
   pending_ = std::move(early);
   finished_ = false;
-  bool on_disk = stream_.Open(std::u16string_view(u""), kOpenCreateNew | NameSource(kNameTempInTempFolder)) == kFileOk;
+  bool on_disk = stream_.Open(std::u16string_view(u""), kOpenCreateNew | NameSource(kNameTempInTempFolder)) == FileError::kOk;
   // Without a temporary file the lines stay in memory: the log must not be
   // lost because the temporary folder is full.
   if (!on_disk) stream_.OpenMemory();
@@ -190,7 +189,7 @@ void InstallLog::Discard() {
 
 bool InstallLog::AppendSection(const std::u16string& log_path, const LogFinish& f, bool reinstall) {
   File log;
-  if (log.Open(log_path, kOpenAlways | kOpenShareRead) != kFileOk) return false;
+  if (log.Open(log_path, kOpenAlways | kOpenShareRead) != FileError::kOk) return false;
   int64_t size = log.Size();
   if (size < 0) return false;
   if (size > 0) {
@@ -204,7 +203,7 @@ bool InstallLog::AppendSection(const std::u16string& log_path, const LogFinish& 
       // When the conversion cannot be written the section still goes at the
       // end of the old text: a log in two encodings beats a lost section.
       ReplaceWithConverted(log_path, old);
-      if (log.Open(log_path, kOpenAlways | kOpenShareRead) != kFileOk) return false;
+      if (log.Open(log_path, kOpenAlways | kOpenShareRead) != FileError::kOk) return false;
       size = log.Size();
       if (size < 0) return false;
     }
@@ -242,7 +241,7 @@ LogFinishResult InstallLog::FinishLog(const LogFinish& f, bool reinstall, bool i
 
   auto text = [&](int number) { return f.text ? f.text(number) : std::u16string(); };
   auto box = [&](const std::u16string& body, const std::u16string& caption, UINT flags) {
-    return f.message_box ? f.message_box(body, caption, flags) : ShowMessageBox(body, caption, flags);
+    return f.message_box ? f.message_box(body, caption, flags) : 0;
   };
 
   if (interactive && !summary_.empty() && !f.silent) {

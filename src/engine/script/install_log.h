@@ -51,7 +51,7 @@ struct LogFinish {
   // The Summary dialog, given the option flags with the view-log offer as
   // it stands; absent: nothing is shown in its place.
   std::function<void(uint32_t option_flags2)> show_summary;
-  MessageBoxCall message_box;        // absent: ShowMessageBox
+  MessageBoxCall message_box;        // absent: no box is shown
   std::optional<DateTimeParts> date; // absent: the local time now
   ShellCall shell;                   // for ShowLog; absent: the real shell
   LaunchCall launch;                 // for ShowLog's fallback; absent: Launch

@@ -2,6 +2,7 @@
 #include "setup/corrupt.h"
 
 #include "core/fatal.h"
+#include "portable/engine_version.h"
 #include "portable/settings_codec.h"
 #include "portable/text.h"
 #include "portable/text_format.h"
@@ -31,7 +32,7 @@ void CorruptInstaller(int code) {
 
 void VersionMismatch(const std::string& found_version) {
   std::u16string found = Cp1252ToUtf16(found_version);
-  Fatal(FormatText(u"The installer version (34.0) does not match the version of %s (%s).  "
+  Fatal(FormatText(u"The installer version (" + Widen(kEngineVersion) + u") does not match the version of %s (%s).  "
                    u"Close all applications and reinstall %s.",
                    {kEngineName, found, kEngineName}));
 }

@@ -39,12 +39,8 @@ std::u16string Capped(std::u16string s) {
 
 bool OpenProductKey(RegistryKey& key) {
   const Settings& s = Engine().settings();
-  return key.Open(HKEY_LOCAL_MACHINE, std::u16string(kUninstallKey) + u"\\" + s.UninstallKeyName,
-                  kRegOpenOnly | kRegView64 | kRegNoStack, kRegRead) != kRegFailed;
-}
-
-bool HasDriveLetter(const std::u16string& p) {
-  return p.size() >= 2 && p[1] == u':' && ((p[0] >= u'a' && p[0] <= u'z') || (p[0] >= u'A' && p[0] <= u'Z'));
+  return Opened(key.Open(HKEY_LOCAL_MACHINE, std::u16string(kUninstallKey) + u"\\" + s.UninstallKeyName,
+                         kRegOpenOnly | kRegView64 | kRegNoStack, kRegRead));
 }
 
 std::u16string DriveRoot(const std::u16string& p) { return p.substr(0, 2) + u"\\"; }
@@ -85,7 +81,7 @@ bool MakeFolderReady(const std::u16string& folder) {
     return false;
   }
   File probe;
-  if (probe.Open(folder, NameSource(kNameTempInFolder) | kOpenCreateNew) != 0) {
+  if (probe.Open(folder, NameSource(kNameTempInFolder) | kOpenCreateNew) != FileError::kOk) {
     ErrorBox(FormatText(Text(73), {folder}));
     return false;
   }
@@ -202,7 +198,7 @@ void ChooseDestination(InstallRun& run) {
   const std::u16string& default_dir = run.DefaultInstallDir;
 
   // The folder named by a registry value: no page.
-  if (default_dir.rfind(u"HKLM\\", 0) == 0 || default_dir.rfind(u"HKCU\\", 0) == 0) {
+  if (InstallDirFromRegistry(default_dir)) {
     std::u16string folder = RegistryKey::ReadString(u"\\" + default_dir, u"", kRegView64);
     if (folder.empty())
       ErrorExit(FormatText(u"Failed to obtain installation path from \"%s\"", {default_dir}));

@@ -26,6 +26,7 @@
 #include "setup/messages.h"
 #include "setup/run_values.h"
 #include "setup/system_checks.h"
+#include "ui/message_box.h"
 #include "uninstall/uninstall_data_file.h"
 
 namespace ks {
@@ -219,6 +220,9 @@ void Finish(InstallRun& run) {
   finish.finish_items = !s.FinishText1.empty() || !s.FinishText2.empty() || !s.FinishText3.empty();
   finish.reboot_required = run.restart_required;
   finish.text = [](int n) { return Text(n); };
+  finish.message_box = [](const std::u16string& body, const std::u16string& caption, UINT flags) {
+    return ShowMessageBox(body, caption, flags);
+  };
   // "Reinstall" means the same version again, whether or not the settings
   // asked to classify the installation.
   bool reinstall = run.earlier.exists && !run.earlier.DisplayVersion.empty() &&

@@ -33,8 +33,7 @@ std::span<const uint8_t> MappedSection(const SetupSection& s) {
 
 void SetupArchive::Open(const std::u16string& module_path, ArchiveHeader& header, Bytes& script) {
   // Reading and sharing both ways: the installer may be started twice.
-  int code = self_.Open(module_path, kOpenExisting | kOpenNoWrite | kOpenShareRead | kOpenShareWrite);
-  if (code != 0) {
+  if (self_.Open(module_path, kOpenExisting | kOpenNoWrite | kOpenShareRead | kOpenShareWrite) != FileError::kOk) {
     DWORD error = GetLastError();
     Fatal(FormatText(u"Error code 1: The installer could not open itself.\r\nFilename: %s\r\nError #%d: %s",
                      {module_path, int64_t(error), self_.LastErrorText()}));

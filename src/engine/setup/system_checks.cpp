@@ -44,8 +44,8 @@ void CheckRequiredProduct(InstallRun& run) {
   RegistryKey key;
   bool installed = false;
   std::u16string location, version;
-  if (key.Open(HKEY_LOCAL_MACHINE, std::u16string(kUninstallKey) + u"\\" + key_name,
-               kRegOpenOnly | kRegView64 | kRegNoStack, kRegRead)) {
+  if (Opened(key.Open(HKEY_LOCAL_MACHINE, std::u16string(kUninstallKey) + u"\\" + key_name,
+                      kRegOpenOnly | kRegView64 | kRegNoStack, kRegRead))) {
     installed = !key.ReadValueText(u"UninstallString", u"").empty() ||
                 !key.ReadValueText(u"QuietUninstallString", u"").empty();
     location = key.ReadValueText(u"InstallLocation", u"");

@@ -12,7 +12,4 @@ void CheckExcludedSystems(InstallRun& run);
 void CheckRequiredProduct(InstallRun& run);
 void AcquireSingleInstance(InstallRun& run);
 
-// The system's uninstall key, where products register.
-inline constexpr char16_t kUninstallKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
 }  // namespace ks

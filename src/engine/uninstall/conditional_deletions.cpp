@@ -5,27 +5,19 @@
 #include <windows.h>
 
 #include "core/file.h"
+#include "core/file_access.h"
 #include "core/handle.h"
 #include "core/system_error.h"
 #include "core/wide.h"
 #include "portable/conditional_deletion.h"
 #include "portable/path_rules.h"
 #include "portable/text_format.h"
-#include "uninstall/delete_file.h"
+#include "core/delete_file.h"
 
 namespace ks {
 namespace {
 
 constexpr int kCorruptBadDate = 65;
-constexpr DWORD kProtectiveAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-
-struct FindTraits {
-  using Type = HANDLE;
-  static Type Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool Valid(Type h) { return h != INVALID_HANDLE_VALUE; }
-  static void Close(Type h) { FindClose(h); }
-};
-using UniqueFind = UniqueResource<FindTraits>;
 
 struct MatchedFile {
   std::u16string path;
@@ -56,13 +48,6 @@ std::vector<MatchedFile> MatchingFiles(const std::u16string& pattern) {
     files.push_back(std::move(file));
   } while (FindNextFileW(find.get(), &found));
   return files;
-}
-
-void ClearProtectiveAttributes(const std::u16string& path) {
-  DWORD attributes = GetFileAttributesW(W(path));
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & kProtectiveAttributes)) return;
-  attributes &= ~kProtectiveAttributes;
-  SetFileAttributesW(W(path), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ bool WriteUninstallData(std::u16string_view path_view, const UninstallData& data
   // name, so that a run that died halfway leaves nothing that piles up.
   const std::u16string temporary = path + kPendingSuffix;
   File file;
-  if (file.Open(temporary, kOpenCreateAlways | kOpenNoRead) != 0) return false;
+  if (file.Open(temporary, kOpenCreateAlways | kOpenNoRead) != FileError::kOk) return false;
   bool written = file.Write(text.data(), int(text.size()));
   DWORD error = written ? ERROR_SUCCESS : LastErrorOr(ERROR_WRITE_FAULT);
   file.Close();
@@ -41,7 +41,7 @@ bool WriteUninstallData(std::u16string_view path_view, const UninstallData& data
 DWORD LoadUninstallData(std::u16string_view path, UninstallData& data) {
   File file;
   SetLastError(ERROR_SUCCESS);
-  if (file.Open(path, kOpenExisting | kOpenNoWrite | kOpenShareRead) != 0) return LastErrorOr(ERROR_OPEN_FAILED);
+  if (file.Open(path, kOpenExisting | kOpenNoWrite | kOpenShareRead) != FileError::kOk) return LastErrorOr(ERROR_OPEN_FAILED);
   int64_t size = file.Size();
   if (size < 0) return LastErrorOr(ERROR_READ_FAULT);
   if (size > 0x7FFFFFFF) return ERROR_FILE_TOO_LARGE;

@@ -1,5 +1,5 @@
 // DeleteFileEx and the registration of a deletion at restart.
-#include "uninstall/delete_file.h"
+#include "core/delete_file.h"
 
 #include <windows.h>
 #include <shellapi.h>
