@@ -14,7 +14,6 @@
 #include "portable/text.h"
 #include "portable/variables.h"
 #include "script/folder_variables.h"
-#include "ui/message_box.h"
 
 namespace ks {
 namespace {
@@ -71,12 +70,7 @@ bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
 
 // Logs a failure with "\r\n" and shows it first unless silent.
 void ReportFailure(const BatchContext& context, const std::u16string& text) {
-  if (!context.silent) {
-    if (context.show_error)
-      context.show_error(text, u"Error", MB_OK | MB_ICONERROR);
-    else
-      ShowMessageBox(text, u"Error", MB_OK | MB_ICONERROR);
-  }
+  if (!context.silent && context.show_error) context.show_error(text, u"Error", MB_OK | MB_ICONERROR);
   context.log->LogText(text + u"\r\n");
 }
 

@@ -17,7 +17,7 @@ struct BatchContext {
   std::u16string install_dir;   // the batch runs here when the folder exists
   bool silent = false;          // no message boxes; PAUSE lines go
   InstallLog* log = nullptr;    // required
-  MessageBoxCall show_error;    // absent: ShowMessageBox
+  MessageBoxCall show_error;    // absent: no box is shown
   MessagePump pump;             // run between the 75 ms wait slices
 };
 

@@ -4,6 +4,7 @@
 #include "portable/archive.h"
 #include "setup/engine_state.h"
 #include "setup/run_values.h"
+#include "ui/message_box.h"
 
 namespace ks {
 
@@ -14,6 +15,9 @@ BatchContext InstallBatchContext() {
   context.install_dir = e.run.InstallDir;
   context.silent = e.AutomaticMode;
   context.log = &e.log;
+  context.show_error = [](const std::u16string& text, const std::u16string& caption, UINT flags) {
+    return ShowMessageBox(text, caption, flags);
+  };
   return context;
 }
 
