@@ -11,6 +11,7 @@
 #include "install/files_in_use.h"
 #include "install/folder_tree.h"
 #include "portable/file_errors.h"
+#include "portable/path_rules.h"
 #include "portable/text.h"
 
 namespace ks {
@@ -23,33 +24,21 @@ FILETIME ToFileTime(uint64_t value) {
   return ft;
 }
 
-// One attempt: create or truncate, write everything, set the times while the
-// handle is open (saves reopening every file). False with the system's error.
-bool WriteAttempt(const FileWrite& w, DWORD& error) {
-  File file;
-  if (file.Open(w.destination, kOpenCreateAlways | kOpenNoRead | kOpenNoSharingRetry) != kFileOk) {
-    error = GetLastError();
-    return false;
-  }
-  for (int64_t done = 0; done < w.size;) {
-    int piece = int(std::min<int64_t>(w.size - done, kFileWritePiece));
-    SetLastError(ERROR_SUCCESS);
-    if (!file.Write(w.data + done, piece)) {
-      error = GetLastError();
-      if (error == ERROR_SUCCESS) error = ERROR_WRITE_FAULT;  // a short write
-      return false;
-    }
-    done += piece;
-  }
-  if (w.times.IsSet()) ApplyFileTimes(file.Handle(), w.times);
-  return true;
+// A new name beside the destination ("OQT" and four hex digits, as the
+// system's temporary names): the content waits there until it is whole.
+std::u16string StagingName(const std::u16string& folder) {
+  static unsigned counter = 0;
+  unsigned unique = (GetCurrentProcessId() * 40503u + ++counter) & 0xFFFFu;
+  char16_t name[] = u"OQT0000.tmp";
+  for (int i = 0; i < 4; ++i) name[3 + i] = u"0123456789ABCDEF"[(unique >> (12 - 4 * i)) & 0xF];
+  return JoinPath(folder, name);
 }
 
-// Reads the file back; false with `error` 0 when the bytes differ.
-bool ContentMatches(const FileWrite& w, DWORD& error) {
+// Reads `path` back; false with `error` 0 when the bytes differ.
+bool ContentMatches(const std::u16string& path, const FileWrite& w, DWORD& error) {
   error = 0;
   File file;
-  if (file.Open(w.destination, kOpenExisting | kOpenNoWrite | kOpenShareRead) != kFileOk) {
+  if (file.Open(path, kOpenExisting | kOpenNoWrite | kOpenShareRead) != kFileOk) {
     error = GetLastError();
     return false;
   }
@@ -65,6 +54,53 @@ bool ContentMatches(const FileWrite& w, DWORD& error) {
     done += piece;
   }
   return true;
+}
+
+enum class Attempt { kWritten, kFailed, kCheckFailed };
+
+// One attempt: the content goes to a new file beside the destination, with
+// its times set while the handle is open, is read back when asked, and only
+// then replaces the destination. A run that dies or a disk that fills up
+// halfway leaves the earlier file (or none) under the final name, never a
+// truncated one; the partial copy is deleted.
+Attempt WriteAttempt(const FileWrite& w, bool verify, DWORD& error) {
+  const std::u16string folder = ParentFolder(w.destination);
+  File file;
+  std::u16string staging;
+  for (int tries = 0; tries < kStagingNameTries; ++tries) {
+    staging = StagingName(folder);
+    if (file.Open(staging, kOpenCreateNew | kOpenNoRead | kOpenNoSharingRetry) == kFileOk) break;
+    error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Attempt::kFailed;
+  }
+  if (!file.IsOpen()) return Attempt::kFailed;
+
+  auto discard = [&](DWORD reason) {
+    file.Close();
+    DeleteFileW(W(staging));
+    error = reason;
+  };
+  for (int64_t done = 0; done < w.size;) {
+    int piece = int(std::min<int64_t>(w.size - done, kFileWritePiece));
+    SetLastError(ERROR_SUCCESS);
+    if (!file.Write(w.data + done, piece)) {
+      DWORD reason = GetLastError();
+      discard(reason == ERROR_SUCCESS ? DWORD(ERROR_WRITE_FAULT) : reason);  // a short write
+      return Attempt::kFailed;
+    }
+    done += piece;
+  }
+  if (w.times.IsSet()) ApplyFileTimes(file.Handle(), w.times);
+  file.Close();
+  if (verify && !ContentMatches(staging, w, error)) {
+    discard(error);
+    return Attempt::kCheckFailed;
+  }
+  if (!MoveFileExW(W(staging), W(w.destination), MOVEFILE_REPLACE_EXISTING)) {
+    discard(GetLastError());
+    return Attempt::kFailed;
+  }
+  return Attempt::kWritten;
 }
 
 void ApplyAttributes(const std::u16string& path, uint32_t wanted) {
@@ -97,16 +133,15 @@ int WriteOneFile(const FileWrite& w, InstallContext& context, InstallSink& sink,
   DWORD error = ERROR_SUCCESS;
   bool check_failed = false;
   bool written = false;
+  const bool verify = context.OptionFlags & kOptVerifyFiles;
   for (int attempt = 1; attempt <= kWriteAttempts && !written; ++attempt) {
-    check_failed = false;
-    if (WriteAttempt(w, error)) {
-      if (!(context.OptionFlags & kOptVerifyFiles) || ContentMatches(w, error)) {
-        written = true;
-        break;
-      }
-      check_failed = true;
-      continue;  // a failed comparison is retried at once
+    Attempt outcome = WriteAttempt(w, verify, error);
+    check_failed = outcome == Attempt::kCheckFailed;
+    if (outcome == Attempt::kWritten) {
+      written = true;
+      break;
     }
+    if (check_failed) continue;  // a failed comparison is retried at once
     if (attempt == 1) {
       if (error == ERROR_PATH_NOT_FOUND) CreateFolderTree(ParentFolder(w.destination));
       if (context.OptionFlags & kOptClearAttributes) ClearProtectiveAttributes(w.destination);
