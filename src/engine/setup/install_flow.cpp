@@ -218,7 +218,8 @@ void RunInstallation(SetupArchive& archive, Wizard& wizard) {
   AcquireSingleInstance();
   FindEarlierInstallation();
   if (!e.AutomaticMode && !(s.OptionFlags2 & kOpt2NoGreeting) && !wizard.Greeting()) OrderlyExit(1);
-  if (!e.AutomaticMode && !s.Password.empty() && !wizard.Password(s.Password)) Abort();
+  // The password page has no silent form: /a must not let anyone past it.
+  if (!s.Password.empty() && !wizard.Password(s.Password)) Abort();
   if (!e.AutomaticMode) ShowTextPages(wizard);
   ClosePrograms();
   ChooseDestination(wizard);
