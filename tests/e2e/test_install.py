@@ -561,6 +561,35 @@ class DamagedPayloadTest(unittest.TestCase):
         self.assertEqual(temp_files() - before, set())
 
 
+class KilledRunTest(unittest.TestCase):
+    def test_file_being_written_when_the_run_dies_is_not_left_behind(self):
+        # A killed run once left its current file truncated under its name,
+        # and a rerun that keeps newer files took it for installed.
+        name = "KS Killed Run"
+        folder = f"{BASE}\\{name}"
+        big = random.Random(3).randbytes(96 * 2**20)
+        installer = build(project(name, options={"compress": False}), {"files/big.bin": big})
+        target = unix_path(f"{folder}\\big.bin")
+        e = harness.env()
+        with open(os.path.join(harness.work_dir("killed"), "run.log"), "w") as log:
+            p = subprocess.Popen(["wine", installer, "/a"], env=e.env, stdout=log, stderr=subprocess.STDOUT,
+                                 stdin=subprocess.DEVNULL)
+            deadline = time.time() + 60
+            while not os.path.exists(target) and p.poll() is None and time.time() < deadline:
+                time.sleep(0.002)
+            size = os.path.getsize(target) if os.path.exists(target) else None
+            p.kill()
+            p.wait(30)
+        self.assertIsNotNone(size, "the run ended before its file appeared")
+        if size == len(big):
+            self.skipTest("the file was written whole before the kill")
+        deadline = time.time() + 10
+        while os.path.exists(target) and time.time() < deadline:
+            time.sleep(0.05)
+        self.assertFalse(os.path.exists(target), "a partial file stayed under its name")
+        self.assertEqual([f for f in files_below(folder) if not f.startswith("uninstall\\")], [])
+
+
 # --- 5. refusals before the payload ----------------------------------------
 
 class RefusalTest(unittest.TestCase):

@@ -2,10 +2,12 @@
 #include "install/file_writer.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
 #include "core/file.h"
+#include "core/handle.h"
 #include "core/system_error.h"
 #include "core/wide.h"
 #include "install/files_in_use.h"
@@ -58,45 +60,100 @@ bool ContentMatches(const std::u16string& path, const FileWrite& w, DWORD& error
 
 enum class Attempt { kWritten, kFailed, kCheckFailed };
 
-// One attempt: the content goes to a new file beside the destination, with
-// its times set while the handle is open, is read back when asked, and only
-// then replaces the destination. A run that dies or a disk that fills up
-// halfway leaves the earlier file (or none) under the final name, never a
-// truncated one; the partial copy is deleted.
+// Renames the open file onto `destination`, replacing what is there. Through
+// the handle it costs one system call where MoveFileExW opens the file again.
+bool RenameOpenFile(HANDLE file, const std::u16string& destination) {
+  const size_t bytes = offsetof(FILE_RENAME_INFO, FileName) + (destination.size() + 1) * sizeof(WCHAR);
+  std::vector<uint8_t> buffer(bytes, 0);
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = DWORD(destination.size() * sizeof(WCHAR));
+  memcpy(info->FileName, destination.data(), destination.size() * sizeof(WCHAR));
+  return SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(bytes)) != FALSE;
+}
+
+// Marks the open file for deletion when its last handle closes, or clears
+// the mark. The system deletes it also when the process is killed.
+bool SetDeleteOnClose(HANDLE file, bool delete_file) {
+  FILE_DISPOSITION_INFO info{};
+  info.DeleteFile = delete_file ? TRUE : FALSE;
+  return SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof info) != FALSE;
+}
+
+// One attempt. A new file is created under its name marked for deletion and
+// keeps it only once every byte and its times are written. An earlier file
+// stays whole until the new content is: that goes to a new file beside it
+// first, which then takes the name. A run that dies or a disk that fills up
+// halfway leaves the earlier file (or none) under the name, never a
+// truncated one, and the partial copy is deleted.
 Attempt WriteAttempt(const FileWrite& w, bool verify, DWORD& error) {
-  const std::u16string folder = ParentFolder(w.destination);
-  File file;
-  std::u16string staging;
-  for (int tries = 0; tries < kStagingNameTries; ++tries) {
-    staging = StagingName(folder);
-    if (file.Open(staging, kOpenCreateNew | kOpenNoRead | kOpenNoSharingRetry) == kFileOk) break;
+  std::u16string path = w.destination;
+  UniqueHandle file(CreateFileW(W(path), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  bool staged = !file.valid();
+  if (file.valid() && !SetDeleteOnClose(file.get(), true)) {
+    // Without the mark the name is not safe to write under.
+    file.reset();
+    DeleteFileW(W(path));
+    staged = true;
+  } else if (!file.valid()) {
     error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Attempt::kFailed;
   }
-  if (!file.IsOpen()) return Attempt::kFailed;
+  if (staged) {
+    const std::u16string folder = ParentFolder(w.destination);
+    for (int tries = 0; tries < kStagingNameTries && !file.valid(); ++tries) {
+      path = StagingName(folder);
+      file.reset(CreateFileW(W(path), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (file.valid()) break;
+      error = GetLastError();
+      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Attempt::kFailed;
+    }
+    if (!file.valid()) return Attempt::kFailed;
+  }
 
   auto discard = [&](DWORD reason) {
-    file.Close();
-    DeleteFileW(W(staging));
+    file.reset();  // a marked file goes with its handle
+    if (staged) DeleteFileW(W(path));
     error = reason;
   };
   for (int64_t done = 0; done < w.size;) {
-    int piece = int(std::min<int64_t>(w.size - done, kFileWritePiece));
-    SetLastError(ERROR_SUCCESS);
-    if (!file.Write(w.data + done, piece)) {
+    DWORD piece = DWORD(std::min<int64_t>(w.size - done, kFileWritePiece));
+    DWORD written = 0;
+    if (!WriteFile(file.get(), w.data + done, piece, &written, nullptr) || written != piece) {
       DWORD reason = GetLastError();
       discard(reason == ERROR_SUCCESS ? DWORD(ERROR_WRITE_FAULT) : reason);  // a short write
       return Attempt::kFailed;
     }
     done += piece;
   }
-  if (w.times.IsSet()) ApplyFileTimes(file.Handle(), w.times);
-  file.Close();
-  if (verify && !ContentMatches(staging, w, error)) {
-    discard(error);
-    return Attempt::kCheckFailed;
+  if (w.times.IsSet()) ApplyFileTimes(file.get(), w.times);
+
+  if (!staged) {
+    if (!SetDeleteOnClose(file.get(), false)) {
+      discard(GetLastError());
+      return Attempt::kFailed;
+    }
+    file.reset();
+    if (verify && !ContentMatches(path, w, error)) {
+      DeleteFileW(W(path));
+      return Attempt::kCheckFailed;
+    }
+    return Attempt::kWritten;
   }
-  if (!MoveFileExW(W(staging), W(w.destination), MOVEFILE_REPLACE_EXISTING)) {
+  if (verify) {
+    file.reset();
+    if (!ContentMatches(path, w, error)) {
+      discard(error);
+      return Attempt::kCheckFailed;
+    }
+    if (!MoveFileExW(W(path), W(w.destination), MOVEFILE_REPLACE_EXISTING)) {
+      discard(GetLastError());
+      return Attempt::kFailed;
+    }
+    return Attempt::kWritten;
+  }
+  if (!RenameOpenFile(file.get(), w.destination)) {
     discard(GetLastError());
     return Attempt::kFailed;
   }

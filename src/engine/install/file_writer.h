@@ -1,6 +1,6 @@
-// Writing one installed file: three attempts through a copy beside it, the
-// optional read-back check, file times and attributes, and replacement at the
-// restart when it stays locked.
+// Writing one installed file: three attempts that never leave a partial file
+// under its name, the optional read-back check, file times and attributes,
+// and replacement at the restart when it stays locked.
 #pragma once
 #include <windows.h>
 
