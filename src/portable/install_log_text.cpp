@@ -72,6 +72,47 @@ std::u16string FileFailureParagraph(std::u16string_view message31, std::u16strin
          u"\r\n\r\n";
 }
 
+namespace {
+
+constexpr std::u16string_view kStreamPrefix = u"OQTL";
+constexpr std::u16string_view kStreamSuffix = u".tmp";
+constexpr size_t kStreamDigits = 8;
+
+bool IsHexDigit(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
+
+}  // namespace
+
+std::u16string LogStreamName(uint32_t unique) {
+  std::u16string name(kStreamPrefix);
+  for (int shift = 28; shift >= 0; shift -= 4) name.push_back(u"0123456789ABCDEF"[(unique >> shift) & 0xF]);
+  return name + std::u16string(kStreamSuffix);
+}
+
+bool IsLogStreamName(std::u16string_view name) {
+  if (name.size() != kStreamPrefix.size() + kStreamDigits + kStreamSuffix.size()) return false;
+  auto same = [](std::u16string_view a, std::u16string_view b) {
+    for (size_t i = 0; i < a.size(); ++i)
+      if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    return true;
+  };
+  if (!same(name.substr(0, kStreamPrefix.size()), kStreamPrefix)) return false;
+  if (!same(name.substr(name.size() - kStreamSuffix.size()), kStreamSuffix)) return false;
+  for (char16_t c : name.substr(kStreamPrefix.size(), kStreamDigits))
+    if (!IsHexDigit(c)) return false;
+  return true;
+}
+
+std::u16string FallbackLogName(std::u16string_view product_name) {
+  std::u16string name;
+  for (char16_t c : product_name)
+    name.push_back(c < 0x20 || std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos ? u'_' : c);
+  // Trailing dots and spaces vanish from file names; leading spaces look odd.
+  while (!name.empty() && (name.back() == u'.' || name.back() == u' ')) name.pop_back();
+  while (!name.empty() && name.front() == u' ') name.erase(0, 1);
+  if (name.empty()) name = u"Setup";
+  return name + u" " + std::u16string(kInstallLogName);
+}
+
 std::u16string InstallLogPath(std::u16string_view install_folder, std::u16string_view uninstall_subdir) {
   return JoinPath(JoinPath(install_folder, uninstall_subdir), kInstallLogName);
 }

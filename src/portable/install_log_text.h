@@ -2,6 +2,7 @@
 // section header, separator and tail, and the conversion of an old 1252 log.
 #pragma once
 #include <cstdarg>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,18 @@ std::string LogTailText(std::u16string_view failure_summary, std::u16string_view
 // the path and the system's error text.
 std::u16string FileFailureParagraph(std::u16string_view message31, std::u16string_view path,
                                     std::u16string_view error_text);
+
+// The temporary log stream of a run: "OQTL" and eight hex digits, ".tmp", in
+// the temporary folder. No GetTempFileName name ("OQT" and up to four hex
+// digits) looks like it, so a stream left by a killed run is told apart
+// from the temporaries that wait to replace files at the restart.
+std::u16string LogStreamName(uint32_t unique);
+bool IsLogStreamName(std::u16string_view name);
+
+// The copy of the log in the temporary folder when Install.log cannot be
+// written: "<product> Install.log", characters no file name may hold
+// replaced by "_".
+std::u16string FallbackLogName(std::u16string_view product_name);
 
 // Install.log's path: the install folder, the uninstall sub-folder (when
 // there is one) and the file name.

@@ -2,6 +2,7 @@
 #include "overwrite_rules.h"
 
 #include "path_rules.h"
+#include "text.h"
 #include "version.h"
 
 namespace ks {
@@ -48,6 +49,8 @@ ResolvedDestination ResolveDestination(const DestinationRequest& request, const 
     destination.clear();
   }
   if (request.Kind == kKindShared && request.ignore_shared_destination) destination.clear();
+  // Without a shared folder (no uninstaller) shared files stay with the product.
+  const std::u16string& shared = folders.shared.empty() ? folders.install : folders.shared;
 
   if (!destination.empty()) {
     if (expand) destination = expand(std::move(destination));
@@ -55,9 +58,18 @@ ResolvedDestination ResolveDestination(const DestinationRequest& request, const 
       destination.resize(destination.size() - 2);
       destination.push_back(u'\\');
     }
-    ResolvePath(destination, request.Kind == kKindShared ? folders.shared : folders.install);
-    if (HasTrailingBackslash(destination)) destination += LastPathComponent(file_name);
-    out.path = std::move(destination);
+    // A variable that expanded to nothing leaves "\\name" or a bare name:
+    // that goes below the folder, never to a drive root or the current folder.
+    const std::u16string& base = request.Kind == kKindShared ? shared : folders.install;
+    std::u16string placed = PlaceBelow(destination, base);
+    if (placed.empty()) {
+      out.refused = true;
+      out.path = std::move(destination);
+      out.base = base;
+      return out;
+    }
+    if (HasTrailingBackslash(placed)) placed += LastPathComponent(file_name);
+    out.path = std::move(placed);
     out.create_folder = true;
     return out;
   }
@@ -76,7 +88,7 @@ ResolvedDestination ResolveDestination(const DestinationRequest& request, const 
       folder = &folders.install;
       out.create_folder = true;
       break;
-    case kKindShared: folder = &folders.shared; break;
+    case kKindShared: folder = &shared; break;
     case kKindFont: folder = &folders.fonts; break;
     case kKindSystem:
     case kKindComServer:
@@ -87,6 +99,16 @@ ResolvedDestination ResolveDestination(const DestinationRequest& request, const 
   }
   out.path = JoinPath(*folder, file_name);
   return out;
+}
+
+std::string RefusedDestinationLog(const ResolvedDestination& where, std::u16string_view file_name) {
+  return Utf16ToUtf8(file_name) + " was not installed because its destination \"" + Utf16ToUtf8(where.path) +
+         "\" is not a full path and does not lead into \"" + Utf16ToUtf8(where.base) + "\".\r\n";
+}
+
+std::u16string RefusedDestinationFailure(const ResolvedDestination& where, std::u16string_view message31) {
+  return std::u16string(message31) + u" " + where.path + u"\r\nThe destination is not a full path and does not lead into \"" +
+         where.base + u"\".\r\n\r\n";
 }
 
 std::u16string SharedListEntry(std::u16string_view destination, uint32_t kind, uint32_t file_flags) {

@@ -49,6 +49,11 @@ struct ResolvedDestination {
   int error = 0;  // kErrKindWithoutFolder
   std::u16string path;
   bool create_folder = false;
+  // The Destination expanded to a path without a drive that does not lead
+  // into its folder: nothing is written; `path` is the expanded text and
+  // `base` the folder it had to stay in.
+  bool refused = false;
+  std::u16string base;
 };
 
 // FileName after a Destination without a backslash has renamed the file.
@@ -56,8 +61,15 @@ std::string_view EffectiveFileName(const FileRecord& record);
 
 using ExpandText = std::function<std::u16string(std::u16string)>;
 
+// Kind 1 goes to the shared folder, or to the install folder when there is
+// none: never to a path without a drive.
 ResolvedDestination ResolveDestination(const DestinationRequest& request, const DestinationFolders& folders,
                                        const ExpandText& expand);
+
+// The log line and the failure paragraph (message 31 first) of a refused
+// destination.
+std::string RefusedDestinationLog(const ResolvedDestination& where, std::u16string_view file_name);
+std::u16string RefusedDestinationFailure(const ResolvedDestination& where, std::u16string_view message31);
 
 // The shared-list entry of a kind 1, 6, 7 or 8 file; empty for other kinds.
 std::u16string SharedListEntry(std::u16string_view destination, uint32_t kind, uint32_t file_flags);

@@ -1,6 +1,8 @@
 // Path rules of the file layer.
 #include "path_rules.h"
 
+#include <vector>
+
 #include "text.h"
 
 namespace ks {
@@ -114,6 +116,62 @@ bool ResolvePath(std::u16string& path_io, std::u16string_view base_in, unsigned 
   }
   path_io = path;
   return changed;
+}
+
+namespace {
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// "", ".", "..", "...", ". ." and the like.
+bool IsDotsOnly(std::u16string_view part) {
+  return part.find_first_not_of(u". ") == std::u16string_view::npos;
+}
+
+}  // namespace
+
+bool IsContainedRelativePath(std::u16string_view name) {
+  if (name.empty() || IsSeparator(name.front())) return false;
+  if (name.find(u':') != std::u16string_view::npos) return false;
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = start;
+    while (end < name.size() && !IsSeparator(name[end])) ++end;
+    std::u16string_view part = name.substr(start, end - start);
+    // An empty component ("a\\b") joins as one separator.
+    if (!part.empty() && IsDotsOnly(part)) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::u16string PlaceBelow(std::u16string_view path_in, std::u16string_view base_in) {
+  std::u16string_view path = Trim(path_in);
+  if (IsAbsolutePath(path)) return std::u16string(path);
+  std::u16string base(Trim(base_in));
+  if (!IsAbsolutePath(base)) return {};
+  if (path.size() >= 2 && path[1] == u':') return {};
+  const bool folder = !path.empty() && IsSeparator(path.back());
+  std::vector<std::u16string_view> parts;
+  size_t start = 0;
+  while (start < path.size()) {
+    size_t end = start;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    std::u16string_view part = path.substr(start, end - start);
+    if (part == u"..") {
+      if (parts.empty()) return {};
+      parts.pop_back();
+    } else if (!part.empty() && IsDotsOnly(part) && part != u".") {
+      return {};  // "..." or ". .": what the system makes of it is not worth guessing
+    } else if (!part.empty() && part != u".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  while (base.size() > 3 && base.back() == u'\\') base.pop_back();
+  std::u16string out = base;
+  for (std::u16string_view part : parts) out = JoinPath(out, part);
+  if (folder && (out.empty() || out.back() != u'\\')) out.push_back(u'\\');
+  return out;
 }
 
 std::u16string JoinPath(std::u16string_view folder, std::u16string_view name) {

@@ -32,6 +32,19 @@ bool IsValidFileName(std::u16string_view name);
 // Flag bit 0 lets a base that is not absolute pass.
 bool ResolvePath(std::u16string& path, std::u16string_view base, unsigned flags = 0);
 
+// A payload file name stays inside the folder it is joined to: not empty, no
+// ':' (drive letters, streams), not rooted ("\x", "\\server", "/x"), and no
+// component ("\" and "/" both separate) made only of dots and spaces, which
+// the system reads as "." or "..".
+bool IsContainedRelativePath(std::u16string_view name);
+
+// Where a destination that expanded to a path without a drive goes: a
+// relative or rooted ("\x") path is placed below `base`, "." and ".."
+// taken into account, a trailing backslash kept; an absolute path stays as
+// it is. Empty when it cannot be placed: `base` is not absolute, the path is
+// drive-relative ("D:x"), or ".." climbs out of `base`.
+std::u16string PlaceBelow(std::u16string_view path, std::u16string_view base);
+
 // Joins a folder and a relative name with exactly one backslash.
 std::u16string JoinPath(std::u16string_view folder, std::u16string_view name);
 

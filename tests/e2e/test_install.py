@@ -525,6 +525,10 @@ PAYLOAD_CASES = [
     ("kind-without-folder", damaged_record(5, setattr_("Kind", 2)), None, 110, 5),
     ("chunk-after-last-record", lambda rs: two_chunks(rs) + si.chunk(b"spare"), None, 80, 8),
     ("bytes-after-last-record", lambda rs: chunks([r.encode() for r in rs] + [b"\0\0"]), None, 83, 8),
+    # A file name that leaves its folder is a damaged record, not a place to write.
+    ("name-climbs-out", damaged_record(5, setattr_("FileName", b"..\\..\\escaped.txt")), None, 70, 5),
+    ("name-with-drive", damaged_record(5, setattr_("FileName", b"C:\\escaped.txt")), None, 70, 5),
+    ("name-with-stream", damaged_record(5, setattr_("FileName", b"f0.txt:escaped")), None, 70, 5),
 ]
 
 
@@ -545,6 +549,7 @@ class DamagedPayloadTest(unittest.TestCase):
                                  set(CORRUPT_FILES[:written]))
                 if code is not None:
                     self.assertEqual(files_below(folder + "\\uninstall"), set())
+                self.assertFalse(os.path.exists(unix_path("C:\\escaped.txt")))
 
     def test_damaged_run_leaves_no_temporary_log(self):
         # The log collects its lines in a temporary file until the end; a run
@@ -554,6 +559,35 @@ class DamagedPayloadTest(unittest.TestCase):
         report = run_setup(payload_variant(name + "-temp", make_area, checksum), f'/a /d:"{BASE}\\Damaged temp"')
         self.assertEqual(len(boxes(report)), 1)
         self.assertEqual(temp_files() - before, set())
+
+
+class KilledRunTest(unittest.TestCase):
+    def test_file_being_written_when_the_run_dies_is_not_left_behind(self):
+        # A killed run once left its current file truncated under its name,
+        # and a rerun that keeps newer files took it for installed.
+        name = "KS Killed Run"
+        folder = f"{BASE}\\{name}"
+        big = random.Random(3).randbytes(96 * 2**20)
+        installer = build(project(name, options={"compress": False}), {"files/big.bin": big})
+        target = unix_path(f"{folder}\\big.bin")
+        e = harness.env()
+        with open(os.path.join(harness.work_dir("killed"), "run.log"), "w") as log:
+            p = subprocess.Popen(["wine", installer, "/a"], env=e.env, stdout=log, stderr=subprocess.STDOUT,
+                                 stdin=subprocess.DEVNULL)
+            deadline = time.time() + 60
+            while not os.path.exists(target) and p.poll() is None and time.time() < deadline:
+                time.sleep(0.002)
+            size = os.path.getsize(target) if os.path.exists(target) else None
+            p.kill()
+            p.wait(30)
+        self.assertIsNotNone(size, "the run ended before its file appeared")
+        if size == len(big):
+            self.skipTest("the file was written whole before the kill")
+        deadline = time.time() + 10
+        while os.path.exists(target) and time.time() < deadline:
+            time.sleep(0.05)
+        self.assertFalse(os.path.exists(target), "a partial file stayed under its name")
+        self.assertEqual([f for f in files_below(folder) if not f.startswith("uninstall\\")], [])
 
 
 # --- 5. refusals before the payload ----------------------------------------
@@ -622,6 +656,44 @@ class RefusalTest(unittest.TestCase):
             with Holder("Keldwick GCS", mutex=True):
                 self.refused(single, texts(single)[91], f"{BASE}\\KS Refuse Single")
 
+    def test_password_is_asked_also_in_silent_runs(self):
+        # Nobody can type the password in a silent run: /a must not install
+        # past it. The abort of a silent run shows nothing.
+        for name, product, args in [("KS Password Silent", {"password": "secret"}, "/a"),
+                                    ("KS Password Own Silent", {"password": "secret"}, ""),
+                                    ("KS Password Shown", {"password": "secret", "silent": False}, "")]:
+            with self.subTest(name):
+                installer = self.installer(name, product)
+                t = texts(installer)
+                report = run_setup(installer, args)
+                shown = [] if "Shown" not in name else [(t[111], t[98])]
+                self.assertEqual([(b["caption"], b["text"]) for b in boxes(report)], shown)
+                self.assertEqual(report["exit_code"], 1)
+                self.assertFalse(os.path.exists(unix_path(f"{BASE}\\{name}")), name)
+
+
+
+class PlacementTest(unittest.TestCase):
+    """Destinations that expand to a path without a drive stay inside the installation."""
+
+    def test_shared_files_without_a_shared_folder(self):
+        # Without the uninstaller there is no shared folder: %SharedDir% is
+        # empty, and "%SharedDir%\\" once put the file at the drive's root.
+        name = "KS No Shared Folder"
+        folder = f"{BASE}\\{name}"
+        cwd = harness.work_dir("cwd")
+        extra = ('[[files]]\nsource = "changes.txt"\nkind = "shared"\ndest = "%SharedDir%\\\\"\n'
+                 '[[files]]\nsource = "notes.txt"\nkind = "shared"\n')
+        installer = build(project(name, options={"uninstaller": False}, extra=extra),
+                          {"files/a.txt": b"a", "changes.txt": b"changes", "notes.txt": b"notes"})
+        report = probe_run(quote(installer) + " /a", cwd=cwd)
+        assert_silent_success(self, report)
+        self.assertEqual(files_below(folder) - {"uninstall\\Install.log"}, {"a.txt", "changes.txt", "notes.txt"})
+        with open(unix_path(f"{folder}\\changes.txt"), "rb") as f:
+            self.assertEqual(f.read(), b"changes")
+        for stray in ("C:\\changes.txt", "C:\\notes.txt"):
+            self.assertFalse(os.path.exists(unix_path(stray)), stray)
+        self.assertEqual(os.listdir(cwd), [])
 
 
 class FlowTest(unittest.TestCase):

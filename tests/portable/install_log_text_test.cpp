@@ -7,6 +7,8 @@
 #include <cstdarg>
 #include <string>
 
+#include "portable/text.h"
+
 namespace ks {
 namespace {
 
@@ -106,6 +108,30 @@ TEST(InstallLogText, LogPathIsInTheUninstallFolder) {
   EXPECT_EQ(InstallLogPath(u"C:\\Prog", u"Uninstall"), u"C:\\Prog\\Uninstall\\Install.log");
   EXPECT_EQ(InstallLogPath(u"C:\\Prog\\", u"Uninstall"), u"C:\\Prog\\Uninstall\\Install.log");
   EXPECT_EQ(InstallLogPath(u"C:\\Prog", u""), u"C:\\Prog\\Install.log");
+}
+
+TEST(InstallLogText, StreamNamesAreToldApartFromOtherTemporaries) {
+  EXPECT_EQ(LogStreamName(0x00A1B2C3), u"OQTL00A1B2C3.tmp");
+  EXPECT_TRUE(IsLogStreamName(LogStreamName(0xFFFFFFFF)));
+  struct Case { const char16_t* name; bool stream; };
+  const Case kCases[] = {
+      {u"OQTL0123ABCD.tmp", true},
+      {u"oqtl0123abcd.TMP", true},
+      {u"OQT1A2B.tmp", false},       // a temporary waiting to replace a file at the restart
+      {u"OQTL0123ABC.tmp", false},   // seven digits
+      {u"OQTL0123ABCG.tmp", false},  // not hex
+      {u"OQTL0123ABCD.log", false},
+      {u"OQTL0123ABCD.tmp.bak", false},
+      {u"XOQTL0123ABC.tmp", false},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(IsLogStreamName(c.name), c.stream) << Utf16ToUtf8(c.name);
+}
+
+TEST(InstallLogText, FallbackLogNameIsAFileName) {
+  EXPECT_EQ(FallbackLogName(u"Keld Pro 2"), u"Keld Pro 2 Install.log");
+  EXPECT_EQ(FallbackLogName(u"A/B: \"C\" <d>|e*?\\f"), u"A_B_ _C_ _d__e___f Install.log");
+  EXPECT_EQ(FallbackLogName(u" Tools..."), u"Tools Install.log");
+  EXPECT_EQ(FallbackLogName(u""), u"Setup Install.log");
 }
 
 }  // namespace

@@ -212,7 +212,9 @@ const DestinationCase kDestinationCases[] = {
     // A path with a backslash but none at the end is the full target.
     {kKindFile, 0, u"a.txt", u"bin\\tool2.exe", false, u"C:\\Prog\\App\\bin\\tool2.exe", true},
     {kKindFile, 0, u"a.txt", u"D:\\Other\\x.dat", false, u"D:\\Other\\x.dat", true},
-    {kKindFont, 0, u"f.ttf", u"\\Fonts2\\", false, u"C:\\Fonts2\\f.ttf", true},
+    // Rooted without a drive: below the install folder, not at the drive's root.
+    {kKindFont, 0, u"f.ttf", u"\\Fonts2\\", false, u"C:\\Prog\\App\\Fonts2\\f.ttf", true},
+    {kKindFile, 0, u"a.txt", u"doc\\..\\b.txt", false, u"C:\\Prog\\App\\b.txt", true},
     // Shared files on a removable install drive stay in the shared folder.
     {kKindShared, 0, u"s.dll", u"D:\\Other\\", true, u"C:\\Common\\Shared\\s.dll", false},
     {kKindFile, 0, u"a.txt", u"D:\\Other\\", true, u"D:\\Other\\a.txt", true},
@@ -242,6 +244,45 @@ TEST(OverwriteRules, Destinations) {
   FileRecord renamed = Record8("a.ttf", "b.ttf"), moved = Record8("a.ttf", "fonts\\");
   EXPECT_EQ(EffectiveFileName(renamed), "b.ttf");
   EXPECT_EQ(EffectiveFileName(moved), "a.ttf");
+}
+
+TEST(OverwriteRules, DestinationsWithoutASharedFolderOrADrive) {
+  // Without the uninstaller there is no shared folder: %SharedDir% expands to
+  // nothing, and what is left must not reach a drive root or the current folder.
+  const DestinationFolders folders{u"C:\\Prog\\App", u"", u"C:\\Prog\\App\\Uninstall", u"C:\\Windows\\Fonts",
+                                   u"C:\\Windows\\System32"};
+  auto expand = [](std::u16string text) {
+    for (size_t at; (at = text.find(u"%SharedDir%")) != std::u16string::npos;) text.erase(at, 11);
+    return text;
+  };
+  struct Case { uint32_t kind; const char16_t* file_name; const char16_t* destination; const char16_t* path; };
+  const Case kCases[] = {
+      {kKindShared, u"changes.txt", u"", u"C:\\Prog\\App\\changes.txt"},
+      {kKindShared, u"changes.txt", u"%SharedDir%\\", u"C:\\Prog\\App\\changes.txt"},
+      {kKindShared, u"changes.txt", u"%SharedDir%\\docs\\", u"C:\\Prog\\App\\docs\\changes.txt"},
+      {kKindFile, u"a.txt", u"%SharedDir%\\b.txt", u"C:\\Prog\\App\\b.txt"},
+      // Refused: climbing out of the folder, or a drive without a folder.
+      {kKindShared, u"changes.txt", u"%SharedDir%\\..\\x\\", nullptr},
+      {kKindFile, u"a.txt", u"sub\\..\\..\\..\\b.txt", nullptr},
+      {kKindFile, u"a.txt", u"D:b\\c.txt", nullptr},
+      {kKindFile, u"a.txt", u"\\...\\c.txt", nullptr},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.destination));
+    ResolvedDestination d = ResolveDestination({c.kind, 0, c.file_name, c.destination, false}, folders, expand);
+    EXPECT_EQ(d.error, 0);
+    EXPECT_EQ(d.refused, c.path == nullptr);
+    if (c.path) {
+      EXPECT_EQ(Utf16ToUtf8(d.path), Utf16ToUtf8(c.path));
+    }
+  }
+  ResolvedDestination refused =
+      ResolveDestination({kKindShared, 0, u"c.txt", u"%SharedDir%\\..\\c.txt", false}, folders, expand);
+  EXPECT_EQ(RefusedDestinationLog(refused, u"c.txt"),
+            "c.txt was not installed because its destination \"\\..\\c.txt\" is not a full path and does not lead "
+            "into \"C:\\Prog\\App\".\r\n");
+  EXPECT_EQ(Utf16ToUtf8(RefusedDestinationFailure(refused, u"<31>")),
+            "<31> \\..\\c.txt\r\nThe destination is not a full path and does not lead into \"C:\\Prog\\App\".\r\n\r\n");
 }
 
 TEST(OverwriteRules, SharedListMarkersAndFontsText) {

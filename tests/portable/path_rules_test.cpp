@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "portable/text.h"
+
 namespace ks {
 namespace {
 
@@ -71,6 +73,55 @@ TEST(PathRules, Resolve) {
   std::u16string p = u"x";
   EXPECT_TRUE(ResolvePath(p, u"relative", 1));
   EXPECT_EQ(p, u"relative\\x");
+}
+
+TEST(PathRules, ContainedRelativePaths) {
+  struct Case { const char16_t* name; bool contained; };
+  const Case kCases[] = {
+      {u"readme.txt", true},
+      {u"sub\\deep\\data.bin", true},
+      {u"b/0@+", true},  // the hidden-progress name: "/" separates, nothing climbs
+      {u"a..b\\.profile", true},
+      {u"a\\\\b", true},
+      {u"", false},
+      {u"..\\..\\x", false},
+      {u"x\\..\\..\\y", false},
+      {u"x/../y", false},
+      {u"..", false},
+      {u"a\\.\\b", false},
+      {u"a\\...\\b", false},
+      {u"a\\. .\\b", false},
+      {u"\\x", false},
+      {u"/x", false},
+      {u"\\\\server\\share\\x", false},
+      {u"C:\\Windows\\x.dll", false},
+      {u"C:x.dll", false},
+      {u"file.txt:stream", false},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(IsContainedRelativePath(c.name), c.contained) << Utf16ToUtf8(c.name);
+}
+
+TEST(PathRules, PlaceBelow) {
+  struct Case { const char16_t* path; const char16_t* base; const char16_t* placed; };
+  const Case kCases[] = {
+      {u"C:\\Other\\x", u"C:\\App", u"C:\\Other\\x"},
+      {u"\\\\srv\\s\\x", u"C:\\App", u"\\\\srv\\s\\x"},
+      {u"x.txt", u"C:\\App", u"C:\\App\\x.txt"},
+      {u"\\x.txt", u"C:\\App\\", u"C:\\App\\x.txt"},
+      {u"\\docs\\", u"C:\\App", u"C:\\App\\docs\\"},
+      {u"\\", u"C:\\App", u"C:\\App\\"},
+      {u"a\\.\\b\\..\\c", u"C:\\App", u"C:\\App\\a\\c"},
+      {u"x", u"C:\\", u"C:\\x"},
+      {u"..\\x", u"C:\\App", u""},
+      {u"a\\..\\..\\x", u"C:\\App", u""},
+      {u"D:x", u"C:\\App", u""},
+      {u"x", u"", u""},
+      {u"x", u"App", u""},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.path) + " below " + Utf16ToUtf8(c.base));
+    EXPECT_EQ(Utf16ToUtf8(PlaceBelow(c.path, c.base)), Utf16ToUtf8(c.placed));
+  }
 }
 
 }  // namespace

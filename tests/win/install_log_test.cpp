@@ -14,6 +14,7 @@
 #include "core/os_name.h"
 #include "core/wide.h"
 #include "core_test_folder.h"
+#include "portable/install_log_text.h"
 #include "portable/settings.h"
 #include "portable/text.h"
 
@@ -165,29 +166,79 @@ TEST_F(InstallLogTest, FailureSummaryIsWrittenEvenWithoutTheLogSetting) {
                                           "Unable to write C:\\\xE4\xB8\xAD.dll\r\nAccess is denied.\r\n\r\n");
 }
 
-TEST_F(InstallLogTest, NoFileWithoutTheSettingOrWhenItCannotBeOpened) {
-  struct Case {
-    const char* name;
-    uint32_t option_flags;
-    const char16_t* subdir;
-  };
-  const Case kCases[] = {
-      {"write-log off, no failures", kOptUninstaller, u"Uninstall"},
-      {"uninstall folder missing", kOptWriteLog, u"Missing"},
-  };
-  for (const Case& c : kCases) {
+TEST_F(InstallLogTest, NoFileWithoutTheSetting) {
+  InstallLog log;
+  ASSERT_TRUE(log.Open());
+  std::u16string stream = log.StreamPath();
+  log.LogText(u"Line\r\n");
+  LogFinish f = Finish();
+  f.option_flags = kOptUninstaller;
+  LogFinishResult result = log.FinishLog(f, false, true);
+  EXPECT_FALSE(result.written);
+  EXPECT_FALSE(Exists(result.log_path));
+  EXPECT_FALSE(Exists(stream));
+}
+
+TEST_F(InstallLogTest, UnwritableInstallLogIsKeptInTheTemporaryFolder) {
+  const std::u16string copy = TempFolder() + u"Caf\u00E9 Tools Install.log";
+  for (bool failures : {false, true}) {
+    SCOPED_TRACE(failures);
+    DeleteFileW(W(copy));
     InstallLog log;
     ASSERT_TRUE(log.Open());
     std::u16string stream = log.StreamPath();
     log.LogText(u"Line\r\n");
+    if (failures) log.AddFailure("Failed.\r\n\r\n");
     LogFinish f = Finish();
-    f.option_flags = c.option_flags;
-    f.uninstall_subdir = c.subdir;
+    f.uninstall_subdir = u"Missing";  // Install.log cannot be opened there
+    f.silent = false;
+    std::u16string asked;
+    f.message_box = [&](const std::u16string& text, const std::u16string&, UINT) {
+      asked = text;
+      return IDNO;
+    };
     LogFinishResult result = log.FinishLog(f, false, true);
-    EXPECT_FALSE(result.written) << c.name;
-    EXPECT_FALSE(Exists(result.log_path)) << c.name;
-    EXPECT_FALSE(Exists(stream)) << c.name;
+    EXPECT_TRUE(result.written);
+    EXPECT_TRUE(result.kept_elsewhere);
+    EXPECT_EQ(result.log_path, copy);
+    // The question names the file that exists.
+    EXPECT_EQ(asked, failures ? u"Some parts failed. Show " + copy + u"?" : u"Message 42");
+    EXPECT_FALSE(Exists(dir / u"Missing"));
+    EXPECT_FALSE(Exists(stream));
+    const std::string missing = Utf16ToUtf8(dir / u"Missing\\Install.log");
+    std::string text = ReadWholeFile(copy);
+    const std::string lead = "\xEF\xBB\xBF" + Header("New", nullptr) + "Line\r\nInstall.log could not be written to \"" +
+                             missing + "\": ";
+    ASSERT_EQ(text.substr(0, lead.size()), lead);
+    const std::string tail = failures ? "\r\n\r\n*** FAILURE SUMMARY ***\r\nFailed.\r\n\r\n" : "\r\n\r\nMessage 43\r\n";
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
   }
+  DeleteFileW(W(copy));
+}
+
+TEST(LogStreams, StreamsOfKilledRunsGoThoseHeldStay) {
+  const std::u16string temp = TempFolder();
+  const std::u16string stale = temp + LogStreamName(0x0BADF00D), held = temp + LogStreamName(0x0BADF00E);
+  const std::u16string restart_copy = temp + u"OQT0BAD.tmp";  // may wait to replace a file at the restart
+  for (const std::u16string& p : {stale, held, restart_copy}) ASSERT_TRUE(WriteWholeFile(p, "lines\r\n"));
+  {
+    // Held as a running installer holds its stream: without sharing.
+    HANDLE hold = CreateFileW(W(held), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(hold, INVALID_HANDLE_VALUE);
+    InstallLog first;
+    ASSERT_TRUE(first.Open());
+    EXPECT_TRUE(IsLogStreamName(first.StreamPath().substr(temp.size())));
+    EXPECT_FALSE(Exists(stale));
+    EXPECT_TRUE(Exists(held));
+    EXPECT_TRUE(Exists(restart_copy));
+    // A second installer starting meanwhile leaves the first one's stream alone.
+    InstallLog second;
+    ASSERT_TRUE(second.Open());
+    EXPECT_TRUE(Exists(first.StreamPath()));
+    CloseHandle(hold);
+  }
+  DeleteFileW(W(held));
+  DeleteFileW(W(restart_copy));
 }
 
 TEST_F(InstallLogTest, LongStreamArrivesWholeAndFinishIsOnce) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file.h"
 #include "core/handle.h"
 #include "core/registry_key.h"
 #include "core/wide.h"
@@ -395,6 +396,79 @@ TEST_F(PayloadInstallTest, ReportsAFolderThatCannotBeCreated) {
   EXPECT_EQ(sink.failures, "<25> " + Narrow(app) + "\\blocker\r\nCannot create directory because there is a file with the same name.\r\n\r\nNot installed: " +
                                Narrow(app) + "\\blocker\\inner.txt\r\n\r\n");
   EXPECT_EQ(ReadWhole(app + u"\\fine.txt"), "y");
+}
+
+TEST_F(PayloadInstallTest, AFailedWriteLeavesTheEarlierFileAndNoPartialCopy) {
+  // The content's last page cannot be read: the write fails after the first
+  // megabyte is on disk, as when the disk fills up or the run is killed.
+  const size_t size = kFileWritePiece + 4096;
+  uint8_t* data = static_cast<uint8_t*>(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  ASSERT_NE(data, nullptr);
+  memset(data, 'x', size);
+  DWORD old_protection = 0;
+  ASSERT_TRUE(VirtualProtect(data + kFileWritePiece, 4096, PAGE_NOACCESS, &old_protection));
+
+  const std::u16string earlier = app + u"\\earlier.bin", fresh = app + u"\\fresh.bin";
+  ASSERT_TRUE(WriteWholeFile(earlier, "earlier content"));
+  for (const std::u16string& target : {earlier, fresh}) {
+    SCOPED_TRACE(Narrow(target));
+    sink = FakeSink{};
+    FileWrite w;
+    w.destination = target;
+    w.data = data;
+    w.size = int64_t(size);
+    w.existed = target == earlier;  // may wait for the restart: that copy fails as well
+    FileWriteResult result;
+    EXPECT_EQ(WriteOneFile(w, context, sink, result), 0);
+    EXPECT_FALSE(result.written || result.registered);
+    EXPECT_NE(sink.failures.find("<31> " + Narrow(target) + "\r\n"), std::string::npos) << sink.failures;
+    EXPECT_EQ(FilesBelow(app), std::set<std::u16string>{u"earlier.bin"});
+  }
+  // The size first: a truncated copy would be a megabyte of "x".
+  const std::string kept = ReadWhole(earlier);
+  EXPECT_EQ(kept.size(), 15u);
+  EXPECT_EQ(kept.substr(0, 40), "earlier content");
+  VirtualFree(data, 0, MEM_RELEASE);
+
+  // A sound write replaces the earlier file whole and leaves no copy beside it.
+  FileRecord record = Record("earlier.bin");
+  record.FileTime = {kBaseTime, 0, kBaseTime + kSecond};
+  record.Attributes = FILE_ATTRIBUTE_READONLY;
+  context.OptionFlags = kOptVerifyFiles;
+  ASSERT_EQ(Install({{record, "new content"}}), 0) << sink.failures;
+  EXPECT_EQ(ReadWhole(earlier), "new content");
+  EXPECT_EQ(TimesOf(earlier).last_write, kBaseTime + kSecond);
+  EXPECT_EQ(GetFileAttributesW(W(earlier)) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+  SetFileAttributesW(W(earlier), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(FilesBelow(app), std::set<std::u16string>{u"earlier.bin"});
+}
+
+TEST_F(PayloadInstallTest, ANameThatLeavesItsFolderIsADamagedRecord) {
+  struct Case { const char* name; const char* destination; };
+  const Case kCases[] = {
+      {"..\\..\\escaped.txt", ""},
+      {"sub\\..\\..\\escaped.txt", ""},
+      {"x/../../escaped.txt", ""},
+      {"C:\\escaped.txt", ""},
+      {"C:escaped.txt", ""},
+      {"\\escaped.txt", ""},
+      {"\\\\server\\share\\escaped.txt", ""},
+      {"first.txt:stream", ""},
+      {"a.txt", ".."},  // a bare Destination renames the file
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name + std::string(" / ") + c.destination);
+    sink = FakeSink{};
+    sink.install_dir = app;
+    lists = PayloadLists{};
+    FileRecord bad = Record(c.name);
+    bad.Destination = c.destination;
+    EXPECT_EQ(Install({{Record("first.txt"), "1"}, {bad, "2"}}), kErrEmptyFileName);
+    EXPECT_EQ(FilesBelow(dir.path()), std::set<std::u16string>{u"App\\first.txt"});
+    DeleteFileW(W(app + u"\\first.txt"));
+  }
+  EXPECT_FALSE(Exists(u"C:\\escaped.txt"));
+  EXPECT_FALSE(Exists(dir / u"escaped.txt"));
 }
 
 // --- corruption ----------------------------------------------------------

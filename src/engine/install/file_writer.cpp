@@ -2,16 +2,19 @@
 #include "install/file_writer.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
 #include "core/file.h"
 #include "core/file_access.h"
+#include "core/handle.h"
 #include "core/system_error.h"
 #include "core/wide.h"
 #include "install/files_in_use.h"
 #include "install/folder_tree.h"
 #include "portable/file_errors.h"
+#include "portable/path_rules.h"
 #include "portable/text.h"
 
 namespace ks {
@@ -24,33 +27,21 @@ FILETIME ToFileTime(uint64_t value) {
   return ft;
 }
 
-// One attempt: create or truncate, write everything, set the times while the
-// handle is open (saves reopening every file). False with the system's error.
-bool WriteAttempt(const FileWrite& w, DWORD& error) {
-  File file;
-  if (file.Open(w.destination, kOpenCreateAlways | kOpenNoRead | kOpenNoSharingRetry) != FileError::kOk) {
-    error = GetLastError();
-    return false;
-  }
-  for (int64_t done = 0; done < w.size;) {
-    int piece = int(std::min<int64_t>(w.size - done, kFileWritePiece));
-    SetLastError(ERROR_SUCCESS);
-    if (!file.Write(w.data + done, piece)) {
-      error = GetLastError();
-      if (error == ERROR_SUCCESS) error = ERROR_WRITE_FAULT;  // a short write
-      return false;
-    }
-    done += piece;
-  }
-  if (w.times.IsSet()) ApplyFileTimes(file.Handle(), w.times);
-  return true;
+// A new name beside the destination ("OQT" and four hex digits, as the
+// system's temporary names): the content waits there until it is whole.
+std::u16string StagingName(const std::u16string& folder) {
+  static unsigned counter = 0;
+  unsigned unique = (GetCurrentProcessId() * 40503u + ++counter) & 0xFFFFu;
+  char16_t name[] = u"OQT0000.tmp";
+  for (int i = 0; i < 4; ++i) name[3 + i] = u"0123456789ABCDEF"[(unique >> (12 - 4 * i)) & 0xF];
+  return JoinPath(folder, name);
 }
 
-// Reads the file back; false with `error` 0 when the bytes differ.
-bool ContentMatches(const FileWrite& w, DWORD& error) {
+// Reads `path` back; false with `error` 0 when the bytes differ.
+bool ContentMatches(const std::u16string& path, const FileWrite& w, DWORD& error) {
   error = 0;
   File file;
-  if (file.Open(w.destination, kOpenExisting | kOpenNoWrite | kOpenShareRead) != FileError::kOk) {
+  if (file.Open(path, kOpenExisting | kOpenNoWrite | kOpenShareRead) != FileError::kOk) {
     error = GetLastError();
     return false;
   }
@@ -66,6 +57,108 @@ bool ContentMatches(const FileWrite& w, DWORD& error) {
     done += piece;
   }
   return true;
+}
+
+enum class Attempt { kWritten, kFailed, kCheckFailed };
+
+// Renames the open file onto `destination`, replacing what is there. Through
+// the handle it costs one system call where MoveFileExW opens the file again.
+bool RenameOpenFile(HANDLE file, const std::u16string& destination) {
+  const size_t bytes = offsetof(FILE_RENAME_INFO, FileName) + (destination.size() + 1) * sizeof(WCHAR);
+  std::vector<uint8_t> buffer(bytes, 0);
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = DWORD(destination.size() * sizeof(WCHAR));
+  memcpy(info->FileName, destination.data(), destination.size() * sizeof(WCHAR));
+  return SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(bytes)) != FALSE;
+}
+
+// Marks the open file for deletion when its last handle closes, or clears
+// the mark. The system deletes it also when the process is killed.
+bool SetDeleteOnClose(HANDLE file, bool delete_file) {
+  FILE_DISPOSITION_INFO info{};
+  info.DeleteFile = delete_file ? TRUE : FALSE;
+  return SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof info) != FALSE;
+}
+
+// One attempt. A new file is created under its name marked for deletion and
+// keeps it only once every byte and its times are written. An earlier file
+// stays whole until the new content is: that goes to a new file beside it
+// first, which then takes the name. A run that dies or a disk that fills up
+// halfway leaves the earlier file (or none) under the name, never a
+// truncated one, and the partial copy is deleted.
+Attempt WriteAttempt(const FileWrite& w, bool verify, DWORD& error) {
+  std::u16string path = w.destination;
+  UniqueHandle file(CreateFileW(W(path), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  bool staged = !file.valid();
+  if (file.valid() && !SetDeleteOnClose(file.get(), true)) {
+    // Without the mark the name is not safe to write under.
+    file.reset();
+    DeleteFileW(W(path));
+    staged = true;
+  } else if (!file.valid()) {
+    error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Attempt::kFailed;
+  }
+  if (staged) {
+    const std::u16string folder = ParentFolder(w.destination);
+    for (int tries = 0; tries < kStagingNameTries && !file.valid(); ++tries) {
+      path = StagingName(folder);
+      file.reset(CreateFileW(W(path), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (file.valid()) break;
+      error = GetLastError();
+      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Attempt::kFailed;
+    }
+    if (!file.valid()) return Attempt::kFailed;
+  }
+
+  auto discard = [&](DWORD reason) {
+    file.reset();  // a marked file goes with its handle
+    if (staged) DeleteFileW(W(path));
+    error = reason;
+  };
+  for (int64_t done = 0; done < w.size;) {
+    DWORD piece = DWORD(std::min<int64_t>(w.size - done, kFileWritePiece));
+    DWORD written = 0;
+    if (!WriteFile(file.get(), w.data + done, piece, &written, nullptr) || written != piece) {
+      DWORD reason = GetLastError();
+      discard(reason == ERROR_SUCCESS ? DWORD(ERROR_WRITE_FAULT) : reason);  // a short write
+      return Attempt::kFailed;
+    }
+    done += piece;
+  }
+  if (w.times.IsSet()) ApplyFileTimes(file.get(), w.times);
+
+  if (!staged) {
+    if (!SetDeleteOnClose(file.get(), false)) {
+      discard(GetLastError());
+      return Attempt::kFailed;
+    }
+    file.reset();
+    if (verify && !ContentMatches(path, w, error)) {
+      DeleteFileW(W(path));
+      return Attempt::kCheckFailed;
+    }
+    return Attempt::kWritten;
+  }
+  if (verify) {
+    file.reset();
+    if (!ContentMatches(path, w, error)) {
+      discard(error);
+      return Attempt::kCheckFailed;
+    }
+    if (!MoveFileExW(W(path), W(w.destination), MOVEFILE_REPLACE_EXISTING)) {
+      discard(GetLastError());
+      return Attempt::kFailed;
+    }
+    return Attempt::kWritten;
+  }
+  if (!RenameOpenFile(file.get(), w.destination)) {
+    discard(GetLastError());
+    return Attempt::kFailed;
+  }
+  return Attempt::kWritten;
 }
 
 void ApplyAttributes(const std::u16string& path, uint32_t wanted) {
@@ -91,16 +184,15 @@ int WriteOneFile(const FileWrite& w, InstallContext& context, InstallSink& sink,
   DWORD error = ERROR_SUCCESS;
   bool check_failed = false;
   bool written = false;
+  const bool verify = context.OptionFlags & kOptVerifyFiles;
   for (int attempt = 1; attempt <= kWriteAttempts && !written; ++attempt) {
-    check_failed = false;
-    if (WriteAttempt(w, error)) {
-      if (!(context.OptionFlags & kOptVerifyFiles) || ContentMatches(w, error)) {
-        written = true;
-        break;
-      }
-      check_failed = true;
-      continue;  // a failed comparison is retried at once
+    Attempt outcome = WriteAttempt(w, verify, error);
+    check_failed = outcome == Attempt::kCheckFailed;
+    if (outcome == Attempt::kWritten) {
+      written = true;
+      break;
     }
+    if (check_failed) continue;  // a failed comparison is retried at once
     if (attempt == 1) {
       if (error == ERROR_PATH_NOT_FOUND) CreateFolderTree(ParentFolder(w.destination));
       if (context.OptionFlags & kOptClearAttributes) ClearProtectiveAttributes(w.destination);

@@ -1,5 +1,6 @@
-// Writing one installed file: three attempts, the optional read-back check,
-// file times and attributes, and replacement at the restart when it stays locked.
+// Writing one installed file: three attempts that never leave a partial file
+// under its name, the optional read-back check, file times and attributes,
+// and replacement at the restart when it stays locked.
 #pragma once
 #include <windows.h>
 
@@ -16,6 +17,8 @@ namespace ks {
 constexpr int kErrNegativeWriteSize = 5;
 constexpr int kWriteAttempts = 3;
 constexpr DWORD kWriteRetryDelayMs = 50;
+// New names tried for the copy beside the destination before giving up.
+constexpr int kStagingNameTries = 100;
 // Attribute bits a record may set: read-only, hidden, system, archive,
 // temporary and offline.
 constexpr DWORD kRecordAttributeMask = 0x1127;

@@ -15,6 +15,7 @@
 #include "portable/archive.h"
 #include "portable/date_format.h"
 #include "portable/overwrite_rules.h"
+#include "portable/path_rules.h"
 #include "portable/sum32.h"
 #include "portable/text.h"
 
@@ -89,9 +90,20 @@ int PayloadInstaller::Install(const FileRecord& record, std::span<const uint8_t>
   request.file_name = PathFrom8Bit(record.FileName);
   request.destination = PathFrom8Bit(record.Destination);
   request.ignore_shared_destination = context_.InstallOnRemovable && !context_.SharedPathOnRemovable.empty();
+  // A name that leaves its folder ("..\\x", "C:\\x", "\\\\server\\x", "x:stream")
+  // is not something the builder writes: the record is damaged.
+  const std::string_view file_name = EffectiveFileName(record);
+  if (!IsContainedRelativePath(request.file_name) || !IsContainedRelativePath(PathFrom8Bit(file_name)))
+    return kErrEmptyFileName;
   ResolvedDestination where =
       ResolveDestination(request, folders_, [this](std::u16string text) { return sink_.Expand(std::move(text)); });
   if (where.error) return where.error;
+  if (where.refused) {
+    std::u16string name = PathFrom8Bit(file_name);
+    sink_.Log(RefusedDestinationLog(where, name));
+    sink_.AddFailure(SystemCodePage().FromWide(RefusedDestinationFailure(where, sink_.Text(kMsgFileNotWritten)), '?'));
+    return 0;
+  }
   const std::u16string& destination = where.path;
 
   if ((context_.OptionFlags2 & kOpt2FixedProgressText) || record.FileName == kHiddenProgressName)
@@ -99,7 +111,6 @@ int PayloadInstaller::Install(const FileRecord& record, std::span<const uint8_t>
   else
     sink_.Status(destination);
 
-  const std::string_view file_name = EffectiveFileName(record);
   if (record.Kind == kKindFont && !permanent) AppendFontPair(lists_.fonts_text, record.Title, file_name);
   if (std::u16string entry = SharedListEntry(destination, record.Kind, record.FileFlags); !entry.empty()) {
     lists_.shared.push_back(std::move(entry));

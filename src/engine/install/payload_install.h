@@ -28,7 +28,8 @@ struct PayloadLists {
 // Runs the phase from progress 21 to 92. Returns 0, kPayloadCancelled when the
 // sink's pump says the user asked to stop (the files written so far stay, as
 // complete files), or the corrupt-installer code that must end the
-// installation (5, 55, 60 to 63, 70 to 72, 80, 83, 100, 110); nothing of a
+// installation (5, 55, 60 to 63, 70 to 72, 80, 83, 100, 110; 70 also for a
+// file name that leaves its folder); nothing of a
 // damaged record is written.
 int InstallPayload(InstallContext& context, InstallSink& sink, PayloadLists& lists);
 

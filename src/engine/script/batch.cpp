@@ -58,7 +58,7 @@ std::u16string ShortPath(const std::u16string& path) {
 
 bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
   File file;
-  if (file.Open(path, kOpenExisting | kOpenNoWrite | kOpenShareRead | kOpenShareWrite) != kFileOk) return false;
+  if (file.Open(path, kOpenExisting | kOpenNoWrite | kOpenShareRead | kOpenShareWrite) != FileError::kOk) return false;
   char buffer[16384];
   for (;;) {
     int n = file.ReadUpTo(buffer, sizeof buffer);
@@ -106,7 +106,7 @@ bool RunBatch(const BatchContext& context, std::string_view text, std::u16string
   std::u16string batch_path = JoinPath(folder, kBatchFileName);
   {
     File file;
-    bool opened = file.Open(batch_path, kOpenCreateAlways | kOpenNoRead) == kFileOk;
+    bool opened = file.Open(batch_path, kOpenCreateAlways | kOpenNoRead) == FileError::kOk;
     if (!opened || !file.Write(bytes.data(), int(bytes.size()))) {
       DWORD error = GetLastError();
       file.Close();
@@ -120,7 +120,7 @@ bool RunBatch(const BatchContext& context, std::string_view text, std::u16string
   if (!title.empty()) {
     std::u16string path = JoinPath(folder, kBatchCaptureName);
     File capture;
-    if (capture.Open(path, kOpenCreateAlways | kOpenNoRead) != kFileOk)
+    if (capture.Open(path, kOpenCreateAlways | kOpenNoRead) != FileError::kOk)
       log.LogConcat({u"Failed to create batch output capture file.  ", capture.LastErrorText(), u"\r\n"});
     else
       capture_path = path;

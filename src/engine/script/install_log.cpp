@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/os_name.h"
+#include "core/system_error.h"
 #include "core/wide.h"
 #include "portable/file_errors.h"
 #include "portable/install_log_text.h"
@@ -60,7 +61,38 @@ bool ReplaceWithConverted(const std::u16string& log_path, std::string_view old_t
   return ok;
 }
 
+constexpr int kStreamNameTries = 100;
+
+// A new stream in the temporary folder under a name of its own kind. It is
+// opened without sharing: while its run lives nobody else can delete it.
+bool OpenStream(File& stream) {
+  const std::u16string folder = TempFolder();
+  for (int tries = 0; tries < kStreamNameTries; ++tries) {
+    uint32_t unique = GetTickCount() * 7919u + GetCurrentProcessId() * 40503u + uint32_t(tries);
+    if (stream.Open(folder + LogStreamName(unique), kOpenCreateNew) == FileError::kOk) return true;
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
 }  // namespace
+
+// A run that was killed leaves its stream behind. A stream that a running
+// installer still writes is open without sharing, so its deletion fails with
+// a sharing violation and it stays; only streams nobody holds go.
+void RemoveStaleStreams() {
+  const std::u16string folder = TempFolder();
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(W(folder + u"OQTL*.tmp"), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    std::u16string name = U16(found.cFileName);
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsLogStreamName(name))
+      DeleteFileW(W(folder + name));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
 
 bool InstallLog::Open(uint32_t option_flags) {
   verbose_ = (option_flags & kOptVerboseLog) != 0;
@@ -68,7 +100,9 @@ bool InstallLog::Open(uint32_t option_flags) {
   Discard();
   pending_ = std::move(early);
   finished_ = false;
-  bool on_disk = stream_.Open(std::u16string_view(u""), kOpenCreateNew | NameSource(kNameTempInTempFolder)) == FileError::kOk;
+  keep_stream_ = false;
+  RemoveStaleStreams();
+  bool on_disk = OpenStream(stream_);
   // Without a temporary file the lines stay in memory: the log must not be
   // lost because the temporary folder is full.
   if (!on_disk) stream_.OpenMemory();
@@ -181,34 +215,40 @@ bool InstallLog::CopyStreamTo(File& out) {
 void InstallLog::Discard() {
   pending_.clear();
   if (!stream_.IsOpen()) return;
-  std::u16string path = on_disk_ ? stream_.Path() : std::u16string();
+  std::u16string path = on_disk_ && !keep_stream_ ? stream_.Path() : std::u16string();
   stream_.Close();
   on_disk_ = false;
   if (!path.empty()) DeleteFileW(W(path));
 }
 
-bool InstallLog::AppendSection(const std::u16string& log_path, const LogFinish& f, bool reinstall) {
+bool InstallLog::AppendSection(const std::u16string& log_path, const LogFinish& f, bool reinstall, DWORD& error) {
+  error = ERROR_SUCCESS;
+  auto fail = [&error]() {
+    error = GetLastError() ? GetLastError() : DWORD(ERROR_WRITE_FAULT);
+    return false;
+  };
+  const bool existed = GetFileAttributesW(W(log_path)) != INVALID_FILE_ATTRIBUTES;
   File log;
-  if (log.Open(log_path, kOpenAlways | kOpenShareRead) != FileError::kOk) return false;
+  if (log.Open(log_path, kOpenAlways | kOpenShareRead) != FileError::kOk) return fail();
   int64_t size = log.Size();
-  if (size < 0) return false;
+  if (size < 0) return fail();
   if (size > 0) {
     char head[3] = {};
     int got = log.ReadUpTo(head, int(sizeof head));
-    if (got < 0) return false;
+    if (got < 0) return fail();
     if (!StartsWithUtf8Bom(std::string_view(head, size_t(got))) && size <= kMaxOldLogSize) {
       std::string old(size_t(size), '\0');
-      if (!log.Seek(0, FILE_BEGIN) || !log.ReadExact(old.data(), int(size))) return false;
+      if (!log.Seek(0, FILE_BEGIN) || !log.ReadExact(old.data(), int(size))) return fail();
       log.Close();
       // When the conversion cannot be written the section still goes at the
       // end of the old text: a log in two encodings beats a lost section.
       ReplaceWithConverted(log_path, old);
-      if (log.Open(log_path, kOpenAlways | kOpenShareRead) != FileError::kOk) return false;
+      if (log.Open(log_path, kOpenAlways | kOpenShareRead) != FileError::kOk) return fail();
       size = log.Size();
-      if (size < 0) return false;
+      if (size < 0) return fail();
     }
   }
-  if (!log.Seek(0, FILE_END)) return false;
+  if (!log.Seek(0, FILE_END)) return fail();
 
   LogHeader header;
   header.product_name = f.product_name;
@@ -221,14 +261,37 @@ bool InstallLog::AppendSection(const std::u16string& log_path, const LogFinish& 
   header.old_version = f.old_version;
   header.os_name = OperatingSystemName();
 
-  bool ok = WriteText(log, LogSectionLead(size == 0));
-  ok = WriteText(log, LogHeaderText(header)) && ok;
-  ok = CopyStreamTo(log) && ok;
-  ok = WriteText(log, "\r\n") && ok;
+  SetLastError(ERROR_SUCCESS);
   std::u16string success = f.text ? f.text(kMsgInstallCompleteCaption) : std::u16string();
-  ok = WriteText(log, LogTailText(summary_, success)) && ok;
+  bool ok = WriteText(log, LogSectionLead(size == 0)) && WriteText(log, LogHeaderText(header)) &&
+            CopyStreamTo(log) && WriteText(log, "\r\n") && WriteText(log, LogTailText(summary_, success));
+  if (ok) return true;
+  // Half a section is worse than none: a full disk leaves the file as it was.
+  fail();
+  if (existed && log.Seek(size, FILE_BEGIN)) SetEndOfFile(log.Handle());
   log.Close();
-  return ok;
+  if (!existed) DeleteFileW(W(log_path));
+  return false;
+}
+
+// Install.log could not be written: the section goes to a copy in the
+// temporary folder instead; when even that fails, the stream itself stays.
+void InstallLog::KeepElsewhere(const LogFinish& f, bool reinstall, DWORD error, LogFinishResult& result) {
+  LogText(u"Install.log could not be written to \"" + result.log_path + u"\": " + SystemErrorText(error) + u"\r\n");
+  std::u16string copy = TempFolder() + FallbackLogName(f.product_name);
+  DWORD copy_error = ERROR_SUCCESS;
+  if (AppendSection(copy, f, reinstall, copy_error)) {
+    result.written = true;
+    result.log_path = copy;
+    return;
+  }
+  if (!on_disk_ || !Flush() || !on_disk_) return;
+  // The lines without header or summary still tell what happened. Under the
+  // copy's name it outlives the next run's clean-up of stale streams.
+  std::u16string stream_path = stream_.Path();
+  keep_stream_ = true;
+  stream_.Close();
+  result.log_path = MoveFileW(W(stream_path), W(copy)) ? copy : stream_path;
 }
 
 LogFinishResult InstallLog::FinishLog(const LogFinish& f, bool reinstall, bool interactive) {
@@ -244,6 +307,15 @@ LogFinishResult InstallLog::FinishLog(const LogFinish& f, bool reinstall, bool i
     return f.message_box ? f.message_box(body, caption, flags) : 0;
   };
 
+  // Written before the questions, so that they name the file that exists.
+  if ((f.option_flags & kOptWriteLog) || !summary_.empty()) {
+    DWORD error = ERROR_SUCCESS;
+    result.written = AppendSection(result.log_path, f, reinstall, error);
+    if (!result.written) {
+      KeepElsewhere(f, reinstall, error, result);
+      result.kept_elsewhere = result.log_path != InstallLogPath(f.install_folder, f.uninstall_subdir);
+    }
+  }
   if (interactive && !summary_.empty() && !f.silent) {
     std::u16string question = FormatText(text(kMsgFailuresShowLog), {std::u16string_view(result.log_path)});
     result.show_log = box(question, text(kMsgFailuresCaption), MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -257,7 +329,6 @@ LogFinishResult InstallLog::FinishLog(const LogFinish& f, bool reinstall, bool i
     else if (f.show_summary)
       f.show_summary(result.option_flags2);
   }
-  if ((f.option_flags & kOptWriteLog) || !summary_.empty()) result.written = AppendSection(result.log_path, f, reinstall);
   if (result.show_log) ShowLog(result.log_path, f.shell, f.launch);
   Discard();
   return result;

@@ -58,10 +58,13 @@ struct LogFinish {
 };
 
 struct LogFinishResult {
-  bool written = false;        // a section was appended to Install.log
+  bool written = false;        // a section was appended to the file at log_path
+  // Install.log could not be written: log_path names the copy in the
+  // temporary folder (or the kept stream) instead.
+  bool kept_elsewhere = false;
   bool show_log = false;       // the user asked to see the log
   uint32_t option_flags2 = 0;  // with the view-log offer cleared when there is no log
-  std::u16string log_path;
+  std::u16string log_path;  // where the log is to be read
 };
 
 class InstallLog {
@@ -99,7 +102,8 @@ class InstallLog {
   // temporary stream deleted.
   LogFinishResult FinishLog(const LogFinish& finish, bool reinstall, bool interactive);
 
-  // Closes and deletes the temporary stream (the exit routine).
+  // Closes and deletes the temporary stream (the exit routine); a stream
+  // kept in place of an unwritable Install.log stays.
   void Discard();
   // What the stream holds so far, written or not (for tests and the crash report).
   std::string StreamText();
@@ -108,7 +112,9 @@ class InstallLog {
  private:
   void Append(std::string_view utf8);
   bool Flush();
-  bool AppendSection(const std::u16string& log_path, const LogFinish& finish, bool reinstall);
+  // Appends the section, or leaves the file as it was with `error` set.
+  bool AppendSection(const std::u16string& log_path, const LogFinish& finish, bool reinstall, DWORD& error);
+  void KeepElsewhere(const LogFinish& finish, bool reinstall, DWORD error, LogFinishResult& result);
   bool CopyStreamTo(File& out);
   std::string ReadStream();  // what the stream object holds
 
@@ -117,8 +123,13 @@ class InstallLog {
   bool on_disk_ = false;
   bool finished_ = false;
   bool verbose_ = false;
+  bool keep_stream_ = false;  // it stands in for Install.log
   std::u16string summary_;
 };
+
+// Deletes the log streams of killed runs from the temporary folder; those
+// that running installers hold stay. Open does this before it makes its own.
+void RemoveStaleStreams();
 
 // Opens Install.log through the shell (working folder: the running program's
 // folder); when the shell fails, starts notepad with it without waiting.

@@ -58,7 +58,8 @@ void Greet(InstallRun& run) {
 void AskPassword(InstallRun& run) {
   const EngineState& e = Engine();
   const Settings& s = e.settings();
-  if (!e.AutomaticMode && !s.Password.empty() && !run.wizard->Password(s.Password)) Abort();
+  // The password page has no silent form: /a must not let anyone past it.
+  if (!s.Password.empty() && !run.wizard->Password(s.Password)) Abort();
 }
 
 void ShowTextPages(InstallRun& run) {

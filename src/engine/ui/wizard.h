@@ -1,5 +1,5 @@
 // The wizard pages as the installation flow sees them: one narrow interface.
-// Silent runs never call it.
+// Silent runs call only the password page.
 #pragma once
 #include <string>
 
