@@ -374,12 +374,12 @@ class Holder:
         return False
 
 
-def with_option_flags(installer, bits, name):
-    """The installer with OptionFlags bits added to its script (for settings
-    the project file does not name)."""
+def with_option_flags(installer, bits, name, clear=0):
+    """The installer with OptionFlags bits added to (or cleared from) its
+    script, for settings the project file does not name or refuses."""
     img = si.SetupImage.load(installer)
     script = img.script()
-    flags = struct.unpack_from("<I", script, 0)[0] | bits
+    flags = (struct.unpack_from("<I", script, 0)[0] | bits) & ~clear
     img.set_script(struct.pack("<I", flags) + script[4:])
     return img.save(os.path.join(harness.work_dir("variant"), name + ".exe"))
 
@@ -679,13 +679,16 @@ class PlacementTest(unittest.TestCase):
     def test_shared_files_without_a_shared_folder(self):
         # Without the uninstaller there is no shared folder: %SharedDir% is
         # empty, and "%SharedDir%\\" once put the file at the drive's root.
+        # The builder refuses such a product, so the option is taken out of a
+        # built one, as an older or hand-made installer may have it.
         name = "KS No Shared Folder"
         folder = f"{BASE}\\{name}"
         cwd = harness.work_dir("cwd")
         extra = ('[[files]]\nsource = "changes.txt"\nkind = "shared"\ndest = "%SharedDir%\\\\"\n'
                  '[[files]]\nsource = "notes.txt"\nkind = "shared"\n')
-        installer = build(project(name, options={"uninstaller": False}, extra=extra),
+        installer = build(project(name, extra=extra),
                           {"files/a.txt": b"a", "changes.txt": b"changes", "notes.txt": b"notes"})
+        installer = with_option_flags(installer, 0, "no-uninstaller", clear=0x4)
         report = probe_run(quote(installer) + " /a", cwd=cwd)
         assert_silent_success(self, report)
         self.assertEqual(files_below(folder) - {"uninstall\\Install.log"}, {"a.txt", "changes.txt", "notes.txt"})
@@ -694,6 +697,25 @@ class PlacementTest(unittest.TestCase):
         for stray in ("C:\\changes.txt", "C:\\notes.txt"):
             self.assertFalse(os.path.exists(unix_path(stray)), stray)
         self.assertEqual(os.listdir(cwd), [])
+
+    def test_shared_folder_only_when_a_file_goes_there(self):
+        # The shared folder's name defaults to the publisher even when no file
+        # uses it; an installation must not leave an empty folder behind.
+        common = [f"C:\\{pf}\\Common Files" for pf in ("Program Files", "Program Files (x86)")]
+        for name, extra, expect in (
+                ("KS Shared Unused", "", set()),
+                ("KS Shared Used", '[[files]]\nsource = "lib.txt"\nkind = "shared"\n', {"lib.txt"})):
+            with self.subTest(name=name):
+                publisher = name + " Maker"
+                installer = build(project(name, product={"publisher": publisher}, extra=extra),
+                                  {"files/a.txt": b"a", "lib.txt": b"lib"})
+                assert_silent_success(self, probe_run(quote(installer) + " /a"))
+                found = [c for c in common if os.path.isdir(unix_path(f"{c}\\{publisher}"))]
+                if expect:
+                    self.assertEqual(len(found), 1, found)
+                    self.assertEqual(files_below(f"{found[0]}\\{publisher}"), expect)
+                else:
+                    self.assertEqual(found, [])
 
 
 class FlowTest(unittest.TestCase):

@@ -131,7 +131,10 @@ void PrepareFolders(InstallRun& run) {
       }
       run.SharedPath = JoinPath(base, s.SharedPath);
     }
-    if (!run.SharedPath.empty() && !CreateFolderTree(run.SharedPath)) {
+    // The folder is made up front only when it is to get its access rights;
+    // otherwise the first file that goes there makes it, so a product without
+    // shared files leaves no empty folder below Common Files.
+    if (!run.SharedPath.empty() && (s.OptionFlags2 & kOpt2SharedFolderRights) && !CreateFolderTree(run.SharedPath)) {
       DWORD error = GetLastError();
       e.log.LogText(u"Failed to create shared folder \"" + run.SharedPath + u"\": " +
                     FolderFailureReason(run.SharedPath, error) + u"\r\n");
