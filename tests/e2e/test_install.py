@@ -707,6 +707,8 @@ class PlacementTest(unittest.TestCase):
                 ("KS Shared Used", '[[files]]\nsource = "lib.txt"\nkind = "shared"\n', {"lib.txt"})):
             with self.subTest(name=name):
                 publisher = name + " Maker"
+                for c in common:
+                    shutil.rmtree(unix_path(f"{c}\\{publisher}"), ignore_errors=True)
                 installer = build(project(name, product={"publisher": publisher}, extra=extra),
                                   {"files/a.txt": b"a", "lib.txt": b"lib"})
                 assert_silent_success(self, probe_run(quote(installer) + " /a"))
