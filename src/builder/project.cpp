@@ -7,6 +7,7 @@
 #include <sstream>
 #include <toml++/toml.h>
 
+#include "default_languages.h"
 #include "default_messages.h"
 #include "named_values.h"
 #include "portable/archive.h"
@@ -514,6 +515,7 @@ bool Compiler::Languages(const toml::array* a, Settings& s) {
   struct Language {
     std::u16string name;
     std::map<int, std::u16string> messages;
+    const DefaultLanguage* defaults = nullptr;  // null: the English texts
   };
   std::vector<Language> languages;
   int max_number = kMessageCount - 1;
@@ -525,7 +527,10 @@ bool Compiler::Languages(const toml::array* a, Settings& s) {
       std::string name;
       if (!GetString(*t, "name", name, true, &node)) return false;
       if (name.empty()) return Fail(*t->get("name"), "the language name must not be empty");
-      Language lang{Utf8ToUtf16(name), {}};
+      // A known language (by code, English or native name) brings its own
+      // default texts and is shown under its native name.
+      const DefaultLanguage* known = FindDefaultLanguage(name);
+      Language lang{Utf8ToUtf16(known ? std::string(known->native_name) : name), {}, known};
       if (const toml::node* m = t->get("messages")) {
         const toml::table* mt = m->as_table();
         if (!mt) return Fail(*m, "messages must be a table of \"number\" = \"text\"");
@@ -551,9 +556,11 @@ bool Compiler::Languages(const toml::array* a, Settings& s) {
   s.StringTable.assign(static_cast<size_t>(max_number) + 1, std::vector<std::u16string>(languages.size()));
   for (int n = 0; n <= max_number; ++n) {
     for (size_t k = 0; k < languages.size(); ++k) {
-      auto it = languages[k].messages.find(n);
-      s.StringTable[n][k] = it != languages[k].messages.end() ? it->second
-                                                            : Utf8ToUtf16(DefaultMessage(n));
+      const Language& l = languages[k];
+      auto it = l.messages.find(n);
+      s.StringTable[n][k] = it != l.messages.end() ? it->second
+                            : l.defaults       ? Utf8ToUtf16(DefaultMessage(*l.defaults, n))
+                                               : Utf8ToUtf16(DefaultMessage(n));
     }
   }
   return true;

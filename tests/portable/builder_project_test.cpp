@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "build.h"
+#include "default_languages.h"
 #include "default_messages.h"
 #include "inspect.h"
 #include "portable/archive.h"
@@ -156,7 +157,10 @@ name = "Deutsch"
   EXPECT_NE(s.StringTable[13][0].find(u"Error code: %d"), std::u16string::npos);
   EXPECT_EQ(s.StringTable[150][0], u"");
   EXPECT_EQ(s.StringTable[150][1], u"extra");
-  EXPECT_EQ(s.StringTable[98][1], s.StringTable[98][0]);  // not overridden: the default
+  // Not overridden: the language's own default text.
+  EXPECT_EQ(s.StringTable[98][0], Utf8ToUtf16(DefaultMessage(98)));
+  EXPECT_EQ(s.StringTable[98][1], Utf8ToUtf16(DefaultMessage(*FindDefaultLanguage("de"), 98)));
+  EXPECT_NE(s.StringTable[98][1], s.StringTable[98][0]);
   EXPECT_TRUE(SettingsWriteProblem(s).empty()) << SettingsWriteProblem(s);
 }
 
@@ -827,6 +831,30 @@ TEST_F(ProjectRefusals, NulCharactersAnywhere) {
   ExpectError("[product]\nname = \"A\"\n[[languages]]\nname = \"English\"\n[languages.messages]\n\"13\" = \"a\\u0000b\"\n",
               6, 8, "U+0000");
   ExpectError("[product]\nname = \"A\"\n[batches]\nexit = [\"x\\u0000\"]\n", 4, 9, "U+0000");
+}
+
+TEST_F(ProjectRefusals, LanguagesArePickedByCodeOrNameWithTheirOwnTexts) {
+  const struct {
+    const char* written;
+    const char16_t* shown;
+    const char* defaults;  // code of the default texts; null: English
+  } kCases[] = {
+      {"ja", u"\u65E5\u672C\u8A9E", "ja"},
+      {"pt_br", u"Portugu\u00EAs (Brasil)", "pt-BR"},
+      {"German", u"Deutsch", "de"},
+      {"Fran\u00E7ais", u"Fran\u00E7ais", "fr"},
+      {"English", u"English", nullptr},
+      {"Klingon", u"Klingon", nullptr},
+  };
+  for (const auto& c : kCases) {
+    Project p = Parsed(std::string("[product]\nname = \"A\"\n[[languages]]\nname = \"") + c.written +
+                       "\"\n[languages.messages]\n\"20\" = \"Own\"\n");
+    ASSERT_EQ(p.settings.LanguageNames, std::vector<std::u16string>{c.shown}) << c.written;
+    std::string_view expected =
+        c.defaults ? DefaultMessage(*FindDefaultLanguage(c.defaults), 13) : DefaultMessage(13);
+    EXPECT_EQ(p.settings.StringTable[13][0], Utf8ToUtf16(expected)) << c.written;
+    EXPECT_EQ(p.settings.StringTable[20][0], u"Own") << c.written;  // an override still wins
+  }
 }
 
 TEST_F(ProjectRefusals, OptionsTheEngineDoesNotActOnYetAreWarnedAbout) {
