@@ -14,6 +14,7 @@
 #include "portable/conditional_deletion.h"
 #include "portable/file_name_rule.h"
 #include "portable/path_rules.h"
+#include "portable/registry_path.h"
 #include "portable/text.h"
 #include "portable/uninstall_data.h"
 #include "project_compiler.h"
@@ -115,31 +116,17 @@ constexpr NotYet kNotYet[] = {
 
 constexpr size_t kMaxNoDowngradeBelow = 255;  // a Str8 field
 
-// Registry roots a project may name, by short and long name.
-struct RegistryRoot {
-  std::string_view short_name, long_name;
-};
-constexpr RegistryRoot kRegistryRoots[] = {
-    {"HKLM", "HKEY_LOCAL_MACHINE"}, {"HKCU", "HKEY_CURRENT_USER"}, {"HKCR", "HKEY_CLASSES_ROOT"},
-    {"HKU", "HKEY_USERS"},          {"HKCC", "HKEY_CURRENT_CONFIG"},
-};
-
 // Splits "HKLM\\Software\\Maker\\Value" (any case, long root names, an
 // optional leading backslash) into the root's short name and the rest.
-// False when the text does not begin with a registry root.
+// False when the text does not begin with a registry root a project may name
+// (HKEY_DYN_DATA exists only on Windows 9x).
 bool SplitRegistryPath(std::string_view text, std::string_view& root, std::string& rest) {
-  if (!text.empty() && text.front() == '\\') text.remove_prefix(1);
-  size_t slash = text.find('\\');
-  if (slash == std::string_view::npos) return false;
-  std::string_view name = text.substr(0, slash);
-  for (const RegistryRoot& r : kRegistryRoots) {
-    if (EqualsNoCase8(name, r.short_name) || EqualsNoCase8(name, r.long_name)) {
-      root = r.short_name;
-      rest = std::string(text.substr(slash + 1));
-      return true;
-    }
-  }
-  return false;
+  std::u16string wide = Utf8ToUtf16(text);
+  std::optional<RegistryPathParts> parts = SplitWrittenRegistryPath(wide);
+  if (!parts || parts->root == RegistryRootId::kDynData) return false;
+  root = RootName(parts->root).short_name;
+  rest = Utf16ToUtf8(parts->rest);
+  return true;
 }
 
 // A value path needs a key: "key\\value" (an empty value name is the key's default value).

@@ -14,16 +14,12 @@
 namespace ks {
 
 const RegistryRoot kRegistryRoots[6] = {
-    {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", u"HKEY_LOCAL_MACHINE", "HKLM", u"HKLM", "\\HKLM\\", u"\\HKLM\\",
-     u"HKEY_LOCAL_MACHINE\\"},
-    {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", u"HKEY_CURRENT_USER", "HKCU", u"HKCU", "\\HKCU\\", u"\\HKCU\\",
-     u"HKEY_CURRENT_USER\\"},
-    {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", u"HKEY_CLASSES_ROOT", "HKCR", u"HKCR", "\\HKCR\\", u"\\HKCR\\",
-     u"HKEY_CLASSES_ROOT\\"},
-    {HKEY_USERS, "HKEY_USERS", u"HKEY_USERS", "HKU", u"HKU", "\\HKU\\", u"\\HKU\\", u"HKEY_USERS\\"},
-    {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG", u"HKEY_CURRENT_CONFIG", "HKCC", u"HKCC", "\\HKCC\\", u"\\HKCC\\",
-     u"HKEY_CURRENT_CONFIG\\"},
-    {HKEY_DYN_DATA, "HKEY_DYN_DATA", u"HKEY_DYN_DATA", "HKDD", u"HKDD", "\\HKDD\\", u"\\HKDD\\", u"HKEY_DYN_DATA"},
+    {RegistryRootId::kLocalMachine, HKEY_LOCAL_MACHINE, u"HKEY_LOCAL_MACHINE\\"},
+    {RegistryRootId::kCurrentUser, HKEY_CURRENT_USER, u"HKEY_CURRENT_USER\\"},
+    {RegistryRootId::kClassesRoot, HKEY_CLASSES_ROOT, u"HKEY_CLASSES_ROOT\\"},
+    {RegistryRootId::kUsers, HKEY_USERS, u"HKEY_USERS\\"},
+    {RegistryRootId::kCurrentConfig, HKEY_CURRENT_CONFIG, u"HKEY_CURRENT_CONFIG\\"},
+    {RegistryRootId::kDynData, HKEY_DYN_DATA, u"HKEY_DYN_DATA"},
 };
 
 namespace {
@@ -144,12 +140,9 @@ KeyOpen RegistryKey::Open(HKEY root, std::string_view subkey, unsigned flags, RE
 }
 
 KeyOpen RegistryKey::OpenPath(std::u16string_view path, unsigned flags, REGSAM access) {
-  for (int pass = 0; pass < 2; ++pass) {
-    for (const auto& row : kRegistryRoots) {
-      std::u16string_view prefix(row.prefix16);
-      if (pass == 1) prefix.remove_suffix(1);  // "\HKLM" directly followed by the rest
-      if (StartsWithNoCase(path, prefix)) return Open(row.handle, path.substr(prefix.size()), flags, access);
-    }
+  if (std::optional<RegistryPathParts> parts = SplitRegistryPath(path)) {
+    for (const auto& row : kRegistryRoots)
+      if (row.id == parts->root) return Open(row.handle, parts->rest, flags, access);
   }
   SetLastError(ERROR_BAD_PATHNAME);
   return KeyOpen::kFailed;

@@ -12,19 +12,17 @@
 
 #include "core/handle.h"
 
+#include "portable/registry_path.h"
+
 namespace ks {
 
+// How each root opens: its handle and the text a key's full path begins with.
+// The names and the path parser are the portable ones (portable/registry_path.h).
 struct RegistryRoot {
+  RegistryRootId id;
   HKEY handle;
-  const char* long_name;
-  const char16_t* long_name16;
-  const char* short_name;
-  const char16_t* short_name16;
-  const char* prefix;  // "\HKLM\"
-  const char16_t* prefix16;
-  const char16_t* path_name;  // how the root opens a key's full path text
+  const char16_t* path_name;
 };
-// The six roots, in the order in which path prefixes are tried.
 extern const RegistryRoot kRegistryRoots[6];
 
 // Open flags.
