@@ -93,16 +93,12 @@ struct NotYet {
 constexpr std::string_view kNoShortcuts = "shortcuts are not made";
 constexpr std::string_view kNoPages = "the wizard pages are not drawn";
 constexpr std::string_view kNoMainWindow = "there is no main window";
-constexpr std::string_view kNoRights = "access rights are not granted";
 constexpr NotYet kNotYet[] = {
     {"uninstall_shortcut", kNoShortcuts},
     {"desktop_uninstall_shortcut", kNoShortcuts},
     {"log_shortcut", kNoShortcuts},
     {"desktop_folder_from_product", kNoShortcuts},
-    {"add_to_path", "the PATH is not changed"},
     {"silent_uninstall", "the uninstall registration is not written"},
-    {"folder_rights", kNoRights},
-    {"shared_folder_rights", kNoRights},
     {"folder_page", kNoPages},
     {"start_menu_page", kNoPages},
     {"progress_page", kNoPages},

@@ -801,5 +801,44 @@ class FlowTest(unittest.TestCase):
             self.assertFalse(os.path.exists(unix_path(f"{BASE}\\{name}")))
 
 
+ENVIRONMENT_KEY = SESSION_MANAGER + r"\Environment"
+
+
+def machine_path():
+    """(type, text) of the machine's Path as `reg query` shows it."""
+    rc, out = wine_tool(["reg", "query", ENVIRONMENT_KEY, "/v", "Path", "/reg:64"])
+    m = re.search(r"^\s*Path\s+(REG_\w+)\s+(.*?)\r?$", out, re.M | re.I)
+    assert rc == 0 and m, out
+    return m.group(1), m.group(2)
+
+
+class SystemChangesTest(unittest.TestCase):
+    """The install folder joins the machine's PATH, and Everyone gets full access to it."""
+    NAME = "KS Path Product"
+    FOLDER = f"{BASE}\\{NAME}"
+
+    def setUp(self):
+        self.saved = machine_path()
+        self.addCleanup(lambda: reg("add", ENVIRONMENT_KEY, "/v", "Path", "/t", self.saved[0],
+                                    "/d", self.saved[1], "/f"))
+
+    def test_path_entry_and_folder_rights(self):
+        installer = build(project(self.NAME, options={"add_to_path": True, "folder_rights": True}),
+                          {"files/tool.exe": b"MZ"})
+        assert_silent_success(self, run_setup(installer))
+        kind, value = machine_path()
+        self.assertEqual(kind, self.saved[0])  # REG_EXPAND_SZ stays expandable
+        self.assertEqual(value, self.saved[1].rstrip(";") + ";" + self.FOLDER)
+
+        text = logged_text(self, self.FOLDER)
+        self.assertIn(f'Granting rights to directory "{self.FOLDER}"...OK\r\n', text)
+        self.assertNotIn("to the PATH", text)
+
+        # A second run finds the entry, in any letter case, and adds none.
+        reg("add", ENVIRONMENT_KEY, "/v", "Path", "/t", kind, "/d", value.upper() + "\\", "/f")
+        assert_silent_success(self, run_setup(installer))
+        self.assertEqual(machine_path(), (kind, value.upper() + "\\"))
+
+
 if __name__ == "__main__":
     harness.main()

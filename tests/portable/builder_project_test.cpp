@@ -881,6 +881,10 @@ TEST_F(ProjectRefusals, OptionsTheEngineDoesNotActOnYetAreWarnedAbout) {
     EXPECT_NE(lines[i].find(kExpected[i].names), std::string::npos) << lines[i];
   }
   EXPECT_TRUE(Parsed("[product]\nname = \"A\"\n[options]\nwrite_log = true\nfolder_page = false\n").warnings.empty());
+  // The PATH entry and folder rights are carried out now: no warning.
+  EXPECT_TRUE(Parsed("[product]\nname = \"A\"\n[options]\nadd_to_path = true\nfolder_rights = true\n"
+                     "shared_folder_rights = true\n")
+                  .warnings.empty());
 }
 
 TEST_F(ProjectDir, InspectShowsRecordTextsThatAreNotUtf8Replaced) {

@@ -1,4 +1,4 @@
-// FullPath, ClearProtectiveAttributes and GrantEveryoneFullAccess.
+// FullPath, ClearProtectiveAttributes and the grants of access to Everyone.
 #include "core/file_access.h"
 
 #include <windows.h>
@@ -26,32 +26,38 @@ void ClearProtectiveAttributes(const std::u16string& path) {
   SetFileAttributesW(W(path), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
-void GrantEveryoneFullAccess(const std::u16string& path) {
+unsigned long GrantEveryoneAccess(const std::u16string& path, unsigned long inheritance) {
   PACL old_acl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   std::u16string name = path;
-  if (GetNamedSecurityInfoW(const_cast<wchar_t*>(W(name)), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                            nullptr, &old_acl, nullptr, &descriptor) != ERROR_SUCCESS)
-    return;
-  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-  PSID everyone = nullptr;
-  if (AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) {
+  DWORD status = GetNamedSecurityInfoW(const_cast<wchar_t*>(W(name)), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                       nullptr, nullptr, &old_acl, nullptr, &descriptor);
+  if (status != ERROR_SUCCESS) return status;
+  BYTE sid_buffer[SECURITY_MAX_SID_SIZE];
+  DWORD sid_size = sizeof sid_buffer;
+  PSID everyone = sid_buffer;
+  if (!CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sid_size)) {
+    status = GetLastError();
+  } else {
     EXPLICIT_ACCESSW access{};
     access.grfAccessPermissions = GENERIC_ALL;
     access.grfAccessMode = GRANT_ACCESS;
-    access.grfInheritance = NO_INHERITANCE;
+    access.grfInheritance = inheritance;
     access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
     access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
     access.Trustee.ptstrName = static_cast<LPWSTR>(everyone);
     PACL new_acl = nullptr;
-    if (SetEntriesInAclW(1, &access, old_acl, &new_acl) == ERROR_SUCCESS) {
-      SetNamedSecurityInfoW(const_cast<wchar_t*>(W(name)), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                            nullptr, new_acl, nullptr);
+    status = SetEntriesInAclW(1, &access, old_acl, &new_acl);
+    if (status == ERROR_SUCCESS) {
+      status = SetNamedSecurityInfoW(const_cast<wchar_t*>(W(name)), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                     nullptr, nullptr, new_acl, nullptr);
       LocalFree(new_acl);
     }
-    FreeSid(everyone);
   }
   LocalFree(descriptor);
+  return status;
 }
+
+void GrantEveryoneFullAccess(const std::u16string& path) { GrantEveryoneAccess(path, NO_INHERITANCE); }
 
 }  // namespace ks

@@ -11,8 +11,12 @@ std::u16string FullPath(const std::u16string& path);
 // Clears read-only, hidden and system on `path`, keeping its other bits.
 void ClearProtectiveAttributes(const std::u16string& path);
 
-// Adds full access for Everyone to the file's or folder's own rights; quietly
-// does nothing when the rights cannot be read or written.
+// Adds full access (GENERIC_ALL) for Everyone to the file's or folder's rights,
+// inherited as `inheritance` says (an EXPLICIT_ACCESS inheritance value, e.g.
+// SUB_CONTAINERS_AND_OBJECTS_INHERIT). 0 or the Win32 error.
+unsigned long GrantEveryoneAccess(const std::u16string& path, unsigned long inheritance);
+
+// GrantEveryoneAccess on the object alone; quietly does nothing on failure.
 void GrantEveryoneFullAccess(const std::u16string& path);
 
 }  // namespace ks

@@ -353,6 +353,15 @@ std::u16string RegistryKey::ReadValueText(std::u16string_view name, std::u16stri
   return std::u16string(fallback);
 }
 
+bool RegistryKey::ReadTextValue(std::u16string_view name, std::u16string* text, DWORD* type) {
+  Query q = QueryValue(name);
+  if (q.status != ERROR_SUCCESS) return SetLastError(DWORD(q.status)), false;
+  if (q.type != REG_SZ && q.type != REG_EXPAND_SZ) return SetLastError(ERROR_INVALID_DATATYPE), false;
+  *text = TextOf(q.data);
+  *type = q.type;
+  return true;
+}
+
 std::u16string RegistryKey::ReadString(std::u16string_view value_path, std::u16string_view fallback,
                                        unsigned flags) {
   size_t slash = value_path.rfind(u'\\');

@@ -98,6 +98,9 @@ class RegistryKey {
   // `flags` choose the registry view.
   static std::u16string ReadString(std::u16string_view value_path, std::u16string_view fallback, unsigned flags = 0);
   std::u16string ReadValueText(std::u16string_view name, std::u16string_view fallback);
+  // A REG_SZ or REG_EXPAND_SZ value read whole, with its type, so that it can
+  // be written back as it was; false (the reason as last error) otherwise.
+  bool ReadTextValue(std::u16string_view name, std::u16string* text, DWORD* type);
 
   ValueDelete DeleteValue(std::u16string_view name);
   ValueDelete DeleteValue(std::string_view name);

@@ -7,9 +7,12 @@
 #include "core/restore_point.h"
 #include "core/system_error.h"
 #include "core/wide.h"
+#include "install/folder_rights.h"
 #include "install/folder_tree.h"
+#include "install/path_entry.h"
 #include "install/payload_install.h"
 #include "portable/install_rules.h"
+#include "portable/path_entry.h"
 #include "portable/path_rules.h"
 #include "portable/settings_codec.h"
 #include "portable/text.h"
@@ -105,6 +108,18 @@ void RestorePoint(InstallRun& run) {
   }
 }
 
+// Full access for Everyone; logged, never fatal.
+void GrantRightsLogged(const std::u16string& folder) {
+  InstallLog& log = Engine().log;
+  log.LogConcat({u"Granting rights to directory \"", folder, u"\"..."});
+  DWORD code = GrantFolderRights(folder);
+  if (code == ERROR_SUCCESS) {
+    log.LogText(u"OK\r\n");
+  } else {
+    log.LogConcat({u"FAILED code ", Widen(std::to_string(code)), u": ", SystemErrorText(code), u"\r\n\r\n"});
+  }
+}
+
 void PrepareFolders(InstallRun& run) {
   EngineState& e = Engine();
   const Settings& s = e.settings();
@@ -116,6 +131,7 @@ void PrepareFolders(InstallRun& run) {
     e.log.LogText(u"Failed to create uninstall data folder \"" + run.UninstallDir + u"\": " +
                   FolderFailureReason(run.UninstallDir, error) + u"\r\n");
   }
+  if (s.OptionFlags2 & kOpt2FolderRights) GrantRightsLogged(run.InstallDir);
 
   run.SharedPath.clear();
   if (s.OptionFlags & kOptUninstaller) {
@@ -134,10 +150,14 @@ void PrepareFolders(InstallRun& run) {
     // The folder is made up front only when it is to get its access rights;
     // otherwise the first file that goes there makes it, so a product without
     // shared files leaves no empty folder below Common Files.
-    if (!run.SharedPath.empty() && (s.OptionFlags2 & kOpt2SharedFolderRights) && !CreateFolderTree(run.SharedPath)) {
-      DWORD error = GetLastError();
-      e.log.LogText(u"Failed to create shared folder \"" + run.SharedPath + u"\": " +
-                    FolderFailureReason(run.SharedPath, error) + u"\r\n");
+    if (!run.SharedPath.empty() && (s.OptionFlags2 & kOpt2SharedFolderRights)) {
+      if (CreateFolderTree(run.SharedPath)) {
+        GrantRightsLogged(run.SharedPath);
+      } else {
+        DWORD error = GetLastError();
+        e.log.LogText(u"Failed to create shared folder \"" + run.SharedPath + u"\": " +
+                      FolderFailureReason(run.SharedPath, error) + u"\r\n");
+      }
     }
   }
 
@@ -193,9 +213,31 @@ void InstallFiles(InstallRun& run) {
   if (context.OptionFlags & kOptRestartRequired) run.restart_required = true;
 }
 
+// The folder joins the machine's PATH; the uninstaller takes it off again
+// through the uninstall key's AddToPathSubfolder.
+void AddToPath(const std::u16string& install_dir, const std::u16string& subfolder) {
+  InstallLog& log = Engine().log;
+  std::u16string folder = PathEntryFolder(install_dir, subfolder);
+  switch (EditPath(true, folder)) {
+    case PathEdit::kFolderMissing:
+      log.LogConcat({u"Couldn't add \"", folder, u"\" to the PATH because it does not exist.\r\n"});
+      break;
+    case PathEdit::kWriteFailed: {
+      DWORD error = GetLastError();
+      log.LogConcat({u"Failed to add \"", folder, u"\" to the PATH: ", SystemErrorText(error), u"\r\n"});
+      break;
+    }
+    case PathEdit::kChanged:
+    case PathEdit::kUnchanged:
+    case PathEdit::kNoPath:
+      break;
+  }
+}
+
 void Finish(InstallRun& run) {
   EngineState& e = Engine();
   const Settings& s = e.settings();
+  if (run.OptionFlags(s) & kOptAddToPath) AddToPath(run.InstallDir, s.AddToPathSubfolder);
   Progress(100);
   Status(36);
   if (run.registers_uninstaller) {
