@@ -1,4 +1,4 @@
-// The small folder beside each destination folder where an earlier file's
+// The small folder inside each destination folder where an earlier file's
 // replacement is written before it takes the name, and its removal.
 #pragma once
 #include <string>
