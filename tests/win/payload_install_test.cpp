@@ -410,20 +410,25 @@ TEST_F(PayloadInstallTest, AFailedWriteLeavesTheEarlierFileAndNoPartialCopy) {
 
   const std::u16string earlier = app + u"\\earlier.bin", fresh = app + u"\\fresh.bin";
   ASSERT_TRUE(WriteWholeFile(earlier, "earlier content"));
+  StagingFolders staging;
+  for (StagingFolders* copies_in : {static_cast<StagingFolders*>(nullptr), &staging})
   for (const std::u16string& target : {earlier, fresh}) {
-    SCOPED_TRACE(Narrow(target));
+    SCOPED_TRACE(Narrow(target) + (copies_in ? " (staging folder)" : " (beside)"));
     sink = FakeSink{};
     FileWrite w;
     w.destination = target;
     w.data = data;
     w.size = int64_t(size);
     w.existed = target == earlier;  // may wait for the restart: that copy fails as well
+    w.staging = copies_in;
     FileWriteResult result;
     EXPECT_EQ(WriteOneFile(w, context, sink, result), 0);
     EXPECT_FALSE(result.written || result.registered);
     EXPECT_NE(sink.failures.find("<31> " + Narrow(target) + "\r\n"), std::string::npos) << sink.failures;
     EXPECT_EQ(FilesBelow(app), std::set<std::u16string>{u"earlier.bin"});
   }
+  staging.RemoveAll();
+  EXPECT_EQ(GetFileAttributesW(W(app + u"\\" + kStagingFolderName)), INVALID_FILE_ATTRIBUTES);
   // The size first: a truncated copy would be a megabyte of "x".
   const std::string kept = ReadWhole(earlier);
   EXPECT_EQ(kept.size(), 15u);
@@ -441,6 +446,24 @@ TEST_F(PayloadInstallTest, AFailedWriteLeavesTheEarlierFileAndNoPartialCopy) {
   EXPECT_EQ(GetFileAttributesW(W(earlier)) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
   SetFileAttributesW(W(earlier), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(FilesBelow(app), std::set<std::u16string>{u"earlier.bin"});
+}
+
+TEST_F(PayloadInstallTest, StagingFoldersGoAtTheEndWithWhatAKilledRunLeft) {
+  // A killed run leaves its half-written replacement in the folder's staging
+  // folder; the next run that writes into that folder clears it, whether it
+  // replaces a file there or only adds one.
+  const std::u16string sub = app + u"\\sub", other = app + u"\\other";
+  for (const std::u16string& folder : {sub, other}) {
+    ASSERT_TRUE(CreateDirectoryW(W(folder), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(W(folder + u"\\" + kStagingFolderName), nullptr));
+    ASSERT_TRUE(WriteWholeFile(folder + u"\\" + kStagingFolderName + u"\\OQT1234.tmp", "half"));
+  }
+  ASSERT_TRUE(WriteWholeFile(sub + u"\\keep.txt", "old"));
+  ASSERT_EQ(Install({{Record("sub\\keep.txt"), "new"}, {Record("other\\fresh.txt"), "fresh"}}), 0) << sink.failures;
+  EXPECT_EQ(ReadWhole(sub + u"\\keep.txt"), "new");
+  EXPECT_EQ(FilesBelow(app), (std::set<std::u16string>{u"sub\\keep.txt", u"other\\fresh.txt"}));
+  for (const std::u16string& folder : {sub, other})
+    EXPECT_EQ(GetFileAttributesW(W(folder + u"\\" + kStagingFolderName)), INVALID_FILE_ATTRIBUTES) << Narrow(folder);
 }
 
 TEST_F(PayloadInstallTest, ANameThatLeavesItsFolderIsADamagedRecord) {

@@ -27,8 +27,8 @@ FILETIME ToFileTime(uint64_t value) {
   return ft;
 }
 
-// A new name beside the destination ("OQT" and four hex digits, as the
-// system's temporary names): the content waits there until it is whole.
+// A new name in `folder` ("OQT" and four hex digits, as the system's
+// temporary names): the content waits there until it is whole.
 std::u16string StagingName(const std::u16string& folder) {
   static unsigned counter = 0;
   unsigned unique = (GetCurrentProcessId() * 40503u + ++counter) & 0xFFFFu;
@@ -84,8 +84,8 @@ bool SetDeleteOnClose(HANDLE file, bool delete_file) {
 
 // One attempt. A new file is created under its name marked for deletion and
 // keeps it only once every byte and its times are written. An earlier file
-// stays whole until the new content is: that goes to a new file beside it
-// first, which then takes the name. A run that dies or a disk that fills up
+// stays whole until the new content is: that goes to a new file in the
+// folder's staging folder (or beside it) first, which then takes the name. A run that dies or a disk that fills up
 // halfway leaves the earlier file (or none) under the name, never a
 // truncated one, and the partial copy is deleted.
 Attempt WriteAttempt(const FileWrite& w, bool verify, DWORD& error) {
@@ -102,7 +102,10 @@ Attempt WriteAttempt(const FileWrite& w, bool verify, DWORD& error) {
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Attempt::kFailed;
   }
   if (staged) {
-    const std::u16string folder = ParentFolder(w.destination);
+    std::u16string folder = ParentFolder(w.destination);
+    if (w.staging) {
+      if (std::u16string staging = w.staging->For(folder); !staging.empty()) folder = std::move(staging);
+    }
     for (int tries = 0; tries < kStagingNameTries && !file.valid(); ++tries) {
       path = StagingName(folder);
       file.reset(CreateFileW(W(path), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));

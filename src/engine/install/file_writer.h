@@ -8,6 +8,7 @@
 #include <string>
 
 #include "install/install_context.h"
+#include "install/staging_folders.h"
 #include "portable/payload.h"
 #include "portable/settings.h"
 
@@ -17,7 +18,7 @@ namespace ks {
 constexpr int kErrNegativeWriteSize = 5;
 constexpr int kWriteAttempts = 3;
 constexpr DWORD kWriteRetryDelayMs = 50;
-// New names tried for the copy beside the destination before giving up.
+// New names tried for the copy of an earlier file's replacement before giving up.
 constexpr int kStagingNameTries = 100;
 // Attribute bits a record may set: read-only, hidden, system, archive,
 // temporary and offline.
@@ -30,6 +31,8 @@ struct FileWrite {
   FileTimes times;  // not set: the times stay as the write left them
   uint32_t attributes = kKeepAttributes;
   bool existed = false;  // the file was there before (known for kinds 1, 4, 6 to 9)
+  // Where an earlier file's replacement is written first; none: beside it.
+  StagingFolders* staging = nullptr;
 };
 
 struct FileWriteResult {

@@ -12,6 +12,7 @@
 #include "install/file_writer.h"
 #include "install/files_in_use.h"
 #include "install/folder_tree.h"
+#include "install/staging_folders.h"
 #include "portable/archive.h"
 #include "portable/date_format.h"
 #include "portable/overwrite_rules.h"
@@ -80,6 +81,8 @@ class PayloadInstaller {
   std::u16string install_key_;
   // Folders made (or found) during this run: a tree is created once, not per file.
   std::unordered_set<std::u16string> made_folders_;
+  // Removed with their contents when the phase ends, however it ends.
+  StagingFolders staging_;
 };
 
 int PayloadInstaller::Install(const FileRecord& record, std::span<const uint8_t> content) {
@@ -136,6 +139,8 @@ int PayloadInstaller::Install(const FileRecord& record, std::span<const uint8_t>
   write.times = record.FileTime;
   write.attributes = record.Attributes;
   write.existed = KnowsExistingFile(record.Kind) && existing.exists;
+  write.staging = &staging_;
+  staging_.Watch(ParentFolder(destination));  // also clears what a killed run left there
   FileWriteResult result;
   if (int error = WriteOneFile(write, context_, sink_, result)) return error;
   if (!result.written) return 0;
