@@ -15,6 +15,17 @@ struct PathCase {
   const char16_t* rest;
 };
 
+template <size_t N>
+void ExpectSplits(const PathCase (&cases)[N], std::optional<RegistryPathParts> (*split)(std::u16string_view)) {
+  for (const PathCase& c : cases) {
+    auto parts = split(c.text);
+    ASSERT_EQ(parts.has_value(), c.parses) << Utf16ToUtf8(c.text);
+    if (!c.parses) continue;
+    EXPECT_EQ(parts->root, c.root) << Utf16ToUtf8(c.text);
+    EXPECT_EQ(std::u16string(parts->rest), c.rest) << Utf16ToUtf8(c.text);
+  }
+}
+
 TEST(RegistryPath, EngineForm) {
   const PathCase kCases[] = {
       {u"\\HKLM\\Software\\Maker", true, RegistryRootId::kLocalMachine, u"Software\\Maker"},
@@ -31,13 +42,7 @@ TEST(RegistryPath, EngineForm) {
       {u"\\HKXX\\Software", false, {}, nullptr},
       {u"", false, {}, nullptr},
   };
-  for (const PathCase& c : kCases) {
-    auto parts = SplitRegistryPath(c.text);
-    ASSERT_EQ(parts.has_value(), c.parses) << Utf16ToUtf8(c.text);
-    if (!c.parses) continue;
-    EXPECT_EQ(parts->root, c.root) << Utf16ToUtf8(c.text);
-    EXPECT_EQ(std::u16string(parts->rest), c.rest) << Utf16ToUtf8(c.text);
-  }
+  ExpectSplits(kCases, SplitRegistryPath);
 }
 
 TEST(RegistryPath, WrittenForm) {
@@ -52,13 +57,7 @@ TEST(RegistryPath, WrittenForm) {
       {u"HKEY_LOCAL\\Software", false, {}, nullptr},
       {u"C:\\Program Files", false, {}, nullptr},
   };
-  for (const PathCase& c : kCases) {
-    auto parts = SplitWrittenRegistryPath(c.text);
-    ASSERT_EQ(parts.has_value(), c.parses) << Utf16ToUtf8(c.text);
-    if (!c.parses) continue;
-    EXPECT_EQ(parts->root, c.root) << Utf16ToUtf8(c.text);
-    EXPECT_EQ(std::u16string(parts->rest), c.rest) << Utf16ToUtf8(c.text);
-  }
+  ExpectSplits(kCases, SplitWrittenRegistryPath);
   EXPECT_EQ(RootName(RegistryRootId::kUsers).long_name, "HKEY_USERS");
   EXPECT_EQ(RootName(RegistryRootId::kCurrentConfig).short_name, "HKCC");
 }
