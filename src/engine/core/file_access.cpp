@@ -1,4 +1,4 @@
-// FullPath, ClearProtectiveAttributes and the grants of access to Everyone.
+// Existence tests, FullPath, ClearProtectiveAttributes and the grants of access to Everyone.
 #include "core/file_access.h"
 
 #include <windows.h>
@@ -9,6 +9,15 @@
 #include "core/wide.h"
 
 namespace ks {
+
+bool PathExists(std::u16string_view path) {
+  return GetFileAttributesW(W(std::u16string(path))) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool FolderExists(std::u16string_view path) {
+  DWORD attributes = GetFileAttributesW(W(std::u16string(path)));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 std::u16string FullPath(const std::u16string& path) {
   DWORD n = GetFullPathNameW(W(path), 0, nullptr, nullptr);

@@ -5,6 +5,10 @@
 
 namespace ks {
 
+// Whether anything exists at `path`, and whether it is a folder.
+bool PathExists(std::u16string_view path);
+bool FolderExists(std::u16string_view path);
+
 // GetFullPathNameW's answer; `path` itself when the system gives none.
 std::u16string FullPath(const std::u16string& path);
 

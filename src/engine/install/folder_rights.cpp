@@ -12,10 +12,8 @@
 namespace ks {
 
 unsigned long GrantFolderRights(std::u16string_view folder) {
-  std::u16string path(folder);
-  DWORD attributes = GetFileAttributesW(W(path));
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_PATH_NOT_FOUND;
-  return GrantEveryoneAccess(path, SUB_CONTAINERS_AND_OBJECTS_INHERIT);
+  if (!FolderExists(folder)) return ERROR_PATH_NOT_FOUND;
+  return GrantEveryoneAccess(std::u16string(folder), SUB_CONTAINERS_AND_OBJECTS_INHERIT);
 }
 
 }  // namespace ks

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "core/file_access.h"
 #include "core/system_error.h"
 #include "core/wide.h"
 
@@ -27,11 +28,6 @@ bool IsRoot(std::u16string_view path) {
   return false;
 }
 
-bool IsFolder(const std::u16string& path) {
-  DWORD a = GetFileAttributesW(W(path));
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 std::u16string ParentFolder(std::u16string_view path) {
@@ -50,14 +46,14 @@ bool CreateFolderTree(std::u16string_view folder_in) {
   }
   // Walk up to the first folder that exists, then create downwards.
   std::vector<std::u16string> missing;
-  for (std::u16string current = folder; !IsRoot(current) && !IsFolder(current); current = ParentFolder(current)) {
+  for (std::u16string current = folder; !IsRoot(current) && !FolderExists(current); current = ParentFolder(current)) {
     missing.push_back(current);
     if (ParentFolder(current).empty()) break;
   }
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
     if (CreateDirectoryW(W(*it), nullptr)) continue;
     DWORD error = GetLastError();
-    if (error == ERROR_ALREADY_EXISTS && IsFolder(*it)) continue;  // made by someone else meanwhile
+    if (error == ERROR_ALREADY_EXISTS && FolderExists(*it)) continue;  // made by someone else meanwhile
     SetLastError(error);
     return false;
   }

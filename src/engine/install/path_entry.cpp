@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "core/file_access.h"
 #include "core/registry_key.h"
 #include "core/wide.h"
 #include "portable/path_entry.h"
@@ -13,11 +14,6 @@ namespace {
 
 constexpr char16_t kPathValue[] = u"Path";
 constexpr UINT kBroadcastTimeoutMs = 5000;
-
-bool FolderExists(std::u16string_view folder) {
-  DWORD attributes = GetFileAttributesW(W(std::u16string(folder)));
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 }  // namespace
 

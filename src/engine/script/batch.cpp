@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "core/file.h"
+#include "core/file_access.h"
 #include "core/library_loader.h"
 #include "core/os_name.h"
 #include "core/process.h"
@@ -17,13 +18,6 @@
 
 namespace ks {
 namespace {
-
-bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
-
-bool IsFolder(const std::u16string& path) {
-  DWORD attributes = GetFileAttributesW(W(path));
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 bool ContainsNoCase(std::u16string_view text, std::u16string_view part) {
   for (size_t i = 0; i + part.size() <= text.size(); ++i)
@@ -95,14 +89,14 @@ bool RunBatch(const BatchContext& context, std::string_view text, std::u16string
   if (!title.empty()) log.LogConcat({u"\r\nRunning ", title, u"...\r\n"});
 
   std::u16string interpreter = CommandInterpreter();
-  if (!Exists(interpreter)) {
+  if (!PathExists(interpreter)) {
     log.LogConcat({u"The CLI ", interpreter, u" does not exist!\r\n"});
     return false;
   }
 
   std::string bytes = ComposeBatchFile(text, context.silent || hidden, context.value, Utf8Batches());
 
-  std::u16string folder = IsFolder(context.install_dir) ? context.install_dir : context.value(kVarTemp);
+  std::u16string folder = FolderExists(context.install_dir) ? context.install_dir : context.value(kVarTemp);
   std::u16string batch_path = JoinPath(folder, kBatchFileName);
   {
     File file;

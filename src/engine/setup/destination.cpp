@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "core/file.h"
+#include "core/file_access.h"
 #include "core/process.h"
 #include "core/registry_key.h"
 #include "core/wide.h"
@@ -26,11 +27,6 @@ namespace ks {
 namespace {
 
 constexpr size_t kMaxRegistryPath = 4096;
-
-bool FolderExists(const std::u16string& path) {
-  DWORD a = GetFileAttributesW(W(path));
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::u16string Capped(std::u16string s) {
   if (s.size() > kMaxRegistryPath) s.resize(kMaxRegistryPath);
