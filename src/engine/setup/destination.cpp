@@ -177,6 +177,7 @@ void FindEarlierInstallation(InstallRun& run) {
     run.earlier.InstallLocation = Capped(key.ReadValueText(u"InstallLocation", u""));
     run.earlier.DisplayVersion = SystemCodePage().FromWide(key.ReadValueText(u"DisplayVersion", u""));
     run.earlier.SharedFiles = key.ReadValueText(u"SharedFiles", u"");
+    run.counted_files = run.earlier.SharedFiles;
     run.earlier.ProductStartMenu = Capped(key.ReadValueText(u"ProductStartMenu", u""));
   }
   if (run.earlier.InstallLocation.empty() && !s.InstallDirRegistryValue.empty()) {

@@ -51,6 +51,9 @@ struct InstallRun {
 
   // Products of the phases.
   PayloadLists payload;  // components, fonts, shortcuts for the phases after the files
+  // The shared files counted for this product: the earlier installation's
+  // "SharedFiles", extended by the counts of this run, stored by the finish.
+  std::u16string counted_files;
   UninstallData uninstall_data;
 
   // Set by the owner of the progress page when the user presses Cancel; the
