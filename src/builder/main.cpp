@@ -16,6 +16,7 @@
 #include "inspect.h"
 #include "portable/archive.h"
 #include "project.h"
+#include "project_defines.h"
 
 namespace fs = std::filesystem;
 
@@ -25,10 +26,11 @@ namespace {
 constexpr const char kBuilderVersion[] = "0.1.0";
 
 constexpr const char kUsage[] =
-    "usage: keldwick build PROJECT.toml -o SETUP.exe [--engine ENGINE.exe]\n"
+    "usage: keldwick build PROJECT.toml -o SETUP.exe [--engine ENGINE.exe] [--define NAME=VALUE]...\n"
     "       keldwick inspect SETUP.exe\n"
     "       keldwick --version\n"
-    "The engine defaults to keldwick-engine.exe next to this program.\n";
+    "The engine defaults to keldwick-engine.exe next to this program.\n"
+    "--define gives ${NAME} in the project file's strings its value.\n";
 
 int Usage(const char* problem) {
   if (problem) std::fprintf(stderr, "keldwick: %s\n", problem);
@@ -75,8 +77,16 @@ fs::path DefaultEngine(const char* argv0) {
 
 int Build(const std::vector<std::string>& args, const char* argv0) {
   std::string project_file, output, engine;
+  ks::builder::Defines defines;
   for (size_t i = 0; i < args.size(); ++i) {
-    if ((args[i] == "-o" || args[i] == "--engine") && i + 1 < args.size()) {
+    if ((args[i] == "--define" || args[i] == "-D") && i + 1 < args.size()) {
+      std::string problem;
+      if (!ks::builder::ParseDefine(args[++i], defines, problem)) return Usage(problem.c_str());
+    } else if (args[i].starts_with("--define=")) {
+      std::string problem;
+      if (!ks::builder::ParseDefine(std::string_view(args[i]).substr(9), defines, problem))
+        return Usage(problem.c_str());
+    } else if ((args[i] == "-o" || args[i] == "--engine") && i + 1 < args.size()) {
       (args[i] == "-o" ? output : engine) = args[i + 1];
       ++i;
     } else if (!args[i].empty() && args[i][0] == '-') {
@@ -93,7 +103,7 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
 
   ks::builder::Project project;
   ks::builder::ProjectError perror;
-  if (!ks::builder::LoadProject(project_file, project, perror)) {
+  if (!ks::builder::LoadProject(project_file, project, perror, defines)) {
     std::fprintf(stderr, "%s\n", perror.Text().c_str());
     return 1;
   }

@@ -18,6 +18,7 @@
 #include "portable/text.h"
 #include "portable/uninstall_data.h"
 #include "project_compiler.h"
+#include "project_defines.h"
 
 namespace ks::builder {
 
@@ -720,7 +721,7 @@ std::string ProjectError::WarningText() const {
 std::span<const NamedOption> OptionTable() { return compile::kOptions; }
 
 bool ParseProject(std::string_view text, const std::string& file_name, const fs::path& base_dir,
-                  Project& out, ProjectError& error) {
+                  Project& out, ProjectError& error, const Defines& defines) {
   out = Project{};
   error = ProjectError{};
   toml::table root;
@@ -733,11 +734,12 @@ bool ParseProject(std::string_view text, const std::string& file_name, const fs:
     error.message = std::string(e.description());
     return false;
   }
+  if (!ExpandDefines(root, defines, file_name, error)) return false;
   compile::Compiler compiler(file_name, base_dir, error);
   return compiler.Run(root, out);
 }
 
-bool LoadProject(const fs::path& file, Project& out, ProjectError& error) {
+bool LoadProject(const fs::path& file, Project& out, ProjectError& error, const Defines& defines) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     error = {file.string(), 0, 0, "cannot open the project file"};
@@ -747,7 +749,7 @@ bool LoadProject(const fs::path& file, Project& out, ProjectError& error) {
   text << in.rdbuf();
   fs::path base = file.parent_path();
   if (base.empty()) base = ".";
-  return ParseProject(text.str(), file.string(), base, out, error);
+  return ParseProject(text.str(), file.string(), base, out, error, defines);
 }
 
 }  // namespace ks::builder

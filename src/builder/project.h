@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,6 +18,9 @@
 namespace ks::builder {
 
 // A problem in the project, with its place when it has one.
+// Values given with --define NAME=VALUE, for ${NAME} in the project file.
+using Defines = std::map<std::string, std::string, std::less<>>;
+
 struct ProjectError {
   std::string file;
   int line = 0, column = 0;
@@ -57,10 +62,13 @@ struct Project {
 
 // Parses `text` (named `file_name` in messages); relative sources resolve
 // against `base_dir`, which is also walked for folder sources.
+// `defines` fill the ${NAME} references in its strings.
 bool ParseProject(std::string_view text, const std::string& file_name,
-                  const std::filesystem::path& base_dir, Project& out, ProjectError& error);
+                  const std::filesystem::path& base_dir, Project& out, ProjectError& error,
+                  const Defines& defines = {});
 // Reads and parses a project file; sources resolve against its folder.
-bool LoadProject(const std::filesystem::path& file, Project& out, ProjectError& error);
+bool LoadProject(const std::filesystem::path& file, Project& out, ProjectError& error,
+                 const Defines& defines = {});
 
 // FILETIME (100 ns since 1601) of a file's last modification.
 uint64_t FileTimeOf(const std::filesystem::path& path);

@@ -23,6 +23,7 @@
 #include "portable/text.h"
 #include "portable/uninstall_data.h"
 #include "project.h"
+#include "project_defines.h"
 #include "version_resource.h"
 
 namespace ks::builder {
@@ -86,6 +87,47 @@ TEST_F(ProjectDir, ErrorsNameFileLineAndColumn) {
     EXPECT_EQ(e.Text().rfind("p.toml:" + std::to_string(c.line) + ":" + std::to_string(c.column) + ": ", 0), 0u)
         << e.Text();
   }
+}
+
+TEST(Defines, ReferencesAreReplacedOrRefused) {
+  Defines d;
+  std::string problem;
+  ASSERT_TRUE(ParseDefine("VERSION=2.4.1", d, problem));
+  ASSERT_TRUE(ParseDefine("_dir=C:\\A=B", d, problem));  // the value keeps its own '='
+  for (const char* bad : {"VERSION", "=x", "1A=x", "A-B=x"}) EXPECT_FALSE(ParseDefine(bad, d, problem)) << bad;
+  const struct {
+    const char* text;
+    const char* out;  // nullptr: refused, and `says` is in the problem
+    const char* says;
+  } kCases[] = {
+      {"v${VERSION}", "v2.4.1", ""},
+      {"${_dir}\\${VERSION}${VERSION}", "C:\\A=B\\2.4.12.4.1", ""},
+      {"$${VERSION} and $x and $", "${VERSION} and $x and $", ""},
+      {"${MISSING}", nullptr, "'MISSING' is not defined"},
+      {"${VERSION", nullptr, "closing"},
+      {"${A B}", nullptr, "does not name"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.text);
+    std::string out;
+    bool ok = SubstituteDefines(c.text, d, out, problem);
+    ASSERT_EQ(ok, c.out != nullptr) << problem;
+    if (ok) EXPECT_EQ(out, c.out);
+    else EXPECT_NE(problem.find(c.says), std::string::npos) << problem;
+  }
+}
+
+TEST_F(ProjectDir, DefinesFillNestedStringsAndNameTheUndefinedOnesPlace) {
+  Defines d{{"V", "3.1"}, {"SRC", "app"}};
+  Project p;
+  ProjectError e;
+  ASSERT_TRUE(ParseProject("[product]\nname = \"A ${V}\"\nversion = \"${V}\"\n[[files]]\nsource = \"${SRC}\"\n",
+                           "p.toml", dir_, p, e, d))
+      << e.Text();
+  EXPECT_EQ(p.settings.ProductVersion, "3.1");
+  EXPECT_EQ(p.files.size(), 2u);
+  ASSERT_FALSE(ParseProject("[product]\nname = \"A\"\nversion = \"${BUILD}\"\n", "p.toml", dir_, p, e, d));
+  EXPECT_EQ(e.Text(), "p.toml:3:11: 'BUILD' is not defined (give it with --define BUILD=VALUE)");
 }
 
 TEST_F(ProjectDir, EveryNamedOptionSetsItsOwnBit) {
