@@ -108,6 +108,7 @@ bool BuildInstaller(const Project& project, const Bytes& engine, Bytes& installe
     error = "cannot attach the archive to the engine: " + error;
     return false;
   }
+  SetPeTimeStamp(installer, static_cast<uint32_t>(options.time_stamp));
   // The checksum covers the final headers, the new section header included.
   if (!SetArchiveEngineChecksum(installer, error)) {
     error = "cannot set the engine checksum: " + error;

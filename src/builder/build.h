@@ -4,12 +4,14 @@
 #include <string>
 
 #include "portable/bytes.h"
+#include "build_time.h"
 #include "project.h"
 
 namespace ks::builder {
 
 struct BuildOptions {
   size_t chunk_input = kDefaultChunkInput;  // plain bytes per payload chunk
+  int64_t time_stamp = kFixedBuildTime;     // the PE header's, seconds since 1970
 };
 
 // Reads the payload files, builds the archive and attaches it to `engine`.

@@ -101,6 +101,13 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
   if (output.empty()) return Usage("no output file given (-o SETUP.exe)");
   fs::path engine_path = engine.empty() ? DefaultEngine(argv0) : fs::path(engine);
 
+  std::string epoch_problem;
+  ks::builder::BuildOptions options;
+  options.time_stamp = ks::builder::SourceDateEpoch(epoch_problem).value_or(ks::builder::kFixedBuildTime);
+  if (!epoch_problem.empty()) {
+    std::fprintf(stderr, "keldwick: %s\n", epoch_problem.c_str());
+    return 1;
+  }
   ks::builder::Project project;
   ks::builder::ProjectError perror;
   if (!ks::builder::LoadProject(project_file, project, perror, defines)) {
@@ -116,7 +123,7 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
   }
   ks::Bytes installer;
   std::string error;
-  if (!ks::builder::BuildInstaller(project, engine_bytes, installer, error)) {
+  if (!ks::builder::BuildInstaller(project, engine_bytes, installer, error, options)) {
     std::fprintf(stderr, "keldwick: %s\n", error.c_str());
     return 1;
   }

@@ -483,7 +483,13 @@ bool Compiler::CrossChecks(const toml::table& root, const Project& out) {
 
 bool Compiler::Archive(const toml::table* t, Project& out) {
   if (!t) return true;
-  if (!CheckKeys(*t, "[archive]", {"key"})) return false;
+  if (!CheckKeys(*t, "[archive]", {"key", "file_times"})) return false;
+  if (const toml::node* n = t->get("file_times")) {
+    const auto* mode = n->as_string();
+    if (!mode || (mode->get() != "fixed" && mode->get() != "sources"))
+      return Fail(*n, "file_times must be \"fixed\" or \"sources\"");
+    keep_file_times_ = mode->get() == "sources";
+  }
   std::string key;
   if (!GetString(*t, "key", key)) return false;
   if (!t->get("key")) return true;

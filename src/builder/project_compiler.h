@@ -101,6 +101,11 @@ class Compiler {
   const Settings* settings_ = nullptr;
   // The [[files]] entry of each payload file, for the duplicate check.
   std::vector<const toml::table*> entry_of_file_;
+  // [archive] file_times: "fixed" gives every file the build's time, so the
+  // installer does not depend on when the sources were checked out;
+  // "sources" keeps each file's modification time (never later than
+  // SOURCE_DATE_EPOCH when that is set).
+  bool keep_file_times_ = false;
 };
 
 }  // namespace ks::builder::compile

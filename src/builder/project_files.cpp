@@ -10,6 +10,7 @@
 #include "portable/payload.h"
 #include "portable/path_rules.h"
 #include "portable/text.h"
+#include "build_time.h"
 #include "project_compiler.h"
 #include "version_resource.h"
 
@@ -120,8 +121,14 @@ bool Compiler::AddFile(const toml::table& entry, const fs::path& source, const f
     file.record.Title = FixedFileVersion(bytes);
   }
 
-  uint64_t time = FileTimeOf(source);
-  // Linux keeps no creation time we can rely on: all three times are the mtime.
+  const uint64_t build_time = FileTimeFromUnix(BuildTime());
+  uint64_t time = build_time;
+  if (keep_file_times_) {
+    std::string problem;
+    time = FileTimeOf(source);
+    if (SourceDateEpoch(problem) && time > build_time) time = build_time;
+  }
+  // Linux keeps no creation time we can rely on: all three times are the same.
   file.record.FileTime = FileTimes{time, time, time};
   if (!attributes_given) {
     uint32_t attributes = kArchiveAttribute;
@@ -217,6 +224,11 @@ bool Compiler::Files(const toml::array* a, std::vector<PayloadFile>& files) {
                                             (base.Kind == kKindShared ? "dates" : "versions and dates") +
                                             " by default (\"by_kind\")");
     base.FileFlags = overwrite->value;
+    std::string no_epoch;
+    if (overwrite->value == kFileOverwriteUnlessNewer && !keep_file_times_ && !SourceDateEpoch(no_epoch))
+      Warn(*t->get("overwrite"), "overwrite \"unless_newer\" compares file dates, and every file carries the "
+                                 "fixed date 2000-01-01: set SOURCE_DATE_EPOCH for each release, or "
+                                 "[archive] file_times = \"sources\"");
     if (permanent) base.FileFlags |= kFilePermanent;
     if (uninstall_folder) base.FileFlags |= kFileInUninstallDir;
 

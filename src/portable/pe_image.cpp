@@ -171,6 +171,12 @@ Bytes BuildUninstallerImage(Bytes head, std::span<const uint8_t> tail, const Set
   return head;
 }
 
+void SetPeTimeStamp(Bytes& exe, uint32_t seconds) {
+  constexpr uint32_t kPeTimeDateStamp = 8;  // from "PE\0\0"
+  const uint32_t pe = LoadU32(exe.data() + kDosPeOffset);
+  StoreU32(exe.data() + pe + kPeTimeDateStamp, seconds);
+}
+
 bool AttachSetupSection(Bytes& exe, std::span<const uint8_t> archive, std::string& error) {
   auto fail = [&error](const char* text) { error = text; return false; };
   if (archive.empty()) return fail("the archive is empty");

@@ -82,6 +82,9 @@ Bytes BuildUninstallerImage(Bytes head, std::span<const uint8_t> tail, const Set
 
 // Builder side: appends `archive` as a new last section named .setup.
 bool AttachSetupSection(Bytes& exe, std::span<const uint8_t> archive, std::string& error);
+// Builder side, after AttachSetupSection checked the headers: the file
+// header's time stamp, which the linker set to the time the engine was built.
+void SetPeTimeStamp(Bytes& exe, uint32_t seconds);
 // Builder side: computes EngineChecksum over the final exe's head and stores
 // it in the archive header inside the .setup section.
 bool SetArchiveEngineChecksum(Bytes& exe, std::string& error);

@@ -253,7 +253,7 @@ class ProductInstallTest(unittest.TestCase):
         pf = os.path.join(d, "project.toml")
         with open(pf, "w", encoding="utf-8") as f:
             f.write(project(cls.NAME, options={"verbose_log": True, "clear_attributes": True},
-                            product={"version": "2.5.1"}))
+                            product={"version": "2.5.1"}) + '[archive]\nfile_times = "sources"\n')
         cls.installer = harness.build_installer(pf)
         img = si.SetupImage.load(cls.installer)
         cls.records = img.payload_records()
@@ -384,7 +384,7 @@ def with_option_flags(installer, bits, name, clear=0):
     return img.save(os.path.join(harness.work_dir("variant"), name + ".exe"))
 
 
-OLD_TIME = 978307200  # 2001-01-01, older than any build
+OLD_TIME = 788918400  # 1995-01-01, older than any build (files carry 2000-01-01 unless told otherwise)
 
 
 class FileInUseTest(unittest.TestCase):
