@@ -1,5 +1,6 @@
 // keldwick: builds an installer from a project file, or shows what an
 // installer holds.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +18,8 @@
 #include "portable/archive.h"
 #include "project.h"
 #include "project_defines.h"
+#include "sign.h"
+#include "portable/text.h"
 
 namespace fs = std::filesystem;
 
@@ -27,10 +30,14 @@ constexpr const char kBuilderVersion[] = "0.1.0";
 
 constexpr const char kUsage[] =
     "usage: keldwick build PROJECT.toml -o SETUP.exe [--engine ENGINE.exe] [--define NAME=VALUE]...\n"
+    "                      [--sign-cert CERT --sign-key KEY | --sign-pkcs12 FILE]\n"
+    "                      [--sign-password-env VAR] [--timestamp URL]\n"
     "       keldwick inspect SETUP.exe\n"
     "       keldwick --version\n"
     "The engine defaults to keldwick-engine.exe next to this program.\n"
-    "--define gives ${NAME} in the project file's strings its value.\n";
+    "--define gives ${NAME} in the project file's strings its value.\n"
+    "--sign-* sign the installer (Authenticode, SHA-256) with osslsigncode; the\n"
+    "key's password, if any, is read from the environment variable VAR.\n";
 
 int Usage(const char* problem) {
   if (problem) std::fprintf(stderr, "keldwick: %s\n", problem);
@@ -78,17 +85,29 @@ fs::path DefaultEngine(const char* argv0) {
 int Build(const std::vector<std::string>& args, const char* argv0) {
   std::string project_file, output, engine;
   ks::builder::Defines defines;
+  ks::builder::SigningOptions signing;
+  const std::pair<const char*, std::string*> kValued[] = {
+      {"-o", &output},
+      {"--engine", &engine},
+      {"--sign-cert", &signing.certificate},
+      {"--sign-key", &signing.key},
+      {"--sign-pkcs12", &signing.pkcs12},
+      {"--sign-password-env", &signing.password_env},
+      {"--timestamp", &signing.timestamp_url},
+  };
   for (size_t i = 0; i < args.size(); ++i) {
-    if ((args[i] == "--define" || args[i] == "-D") && i + 1 < args.size()) {
+    auto valued = std::find_if(std::begin(kValued), std::end(kValued),
+                               [&](const auto& v) { return args[i] == v.first; });
+    if (valued != std::end(kValued)) {
+      if (i + 1 >= args.size()) return Usage((args[i] + " needs a value").c_str());
+      *valued->second = args[++i];
+    } else if ((args[i] == "--define" || args[i] == "-D") && i + 1 < args.size()) {
       std::string problem;
       if (!ks::builder::ParseDefine(args[++i], defines, problem)) return Usage(problem.c_str());
     } else if (args[i].starts_with("--define=")) {
       std::string problem;
       if (!ks::builder::ParseDefine(std::string_view(args[i]).substr(9), defines, problem))
         return Usage(problem.c_str());
-    } else if ((args[i] == "-o" || args[i] == "--engine") && i + 1 < args.size()) {
-      (args[i] == "-o" ? output : engine) = args[i + 1];
-      ++i;
     } else if (!args[i].empty() && args[i][0] == '-') {
       return Usage(("unknown option " + args[i]).c_str());
     } else if (project_file.empty()) {
@@ -99,6 +118,9 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
   }
   if (project_file.empty()) return Usage("no project file given");
   if (output.empty()) return Usage("no output file given (-o SETUP.exe)");
+  if (signing.Wanted() || !signing.password_env.empty() || !signing.timestamp_url.empty()) {
+    if (std::string problem = signing.Problem(); !problem.empty()) return Usage(problem.c_str());
+  }
   fs::path engine_path = engine.empty() ? DefaultEngine(argv0) : fs::path(engine);
 
   std::string epoch_problem;
@@ -127,9 +149,31 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
     std::fprintf(stderr, "keldwick: %s\n", error.c_str());
     return 1;
   }
-  if (!WriteFile(output, installer)) {
-    std::fprintf(stderr, "keldwick: cannot write %s\n", output.c_str());
-    return 1;
+  if (!signing.Wanted()) {
+    if (!WriteFile(output, installer)) {
+      std::fprintf(stderr, "keldwick: cannot write %s\n", output.c_str());
+      return 1;
+    }
+  } else {
+    // Signed beside the output, then renamed: a failed signing leaves no file.
+    fs::path unsigned_file = output + ".unsigned";
+    fs::path signed_file = output + ".partial";
+    if (!WriteFile(unsigned_file, installer)) {
+      std::fprintf(stderr, "keldwick: cannot write %s\n", unsigned_file.string().c_str());
+      return 1;
+    }
+    signing.description = ks::Utf16ToUtf8(project.settings.ProductName);
+    std::string no_epoch;
+    signing.signing_time = ks::builder::SourceDateEpoch(no_epoch);
+    std::error_code ec;
+    bool ok = ks::builder::SignInstaller(signing, unsigned_file, signed_file, error);
+    fs::remove(unsigned_file, ec);
+    if (ok) fs::rename(signed_file, output, ec);
+    if (!ok || ec) {
+      fs::remove(signed_file, ec);
+      std::fprintf(stderr, "keldwick: cannot sign %s: %s\n", output.c_str(), ok ? "rename failed" : error.c_str());
+      return 1;
+    }
   }
   std::printf("keldwick: wrote %s (%zu files, %zu bytes)\n", output.c_str(), project.files.size(),
               installer.size());

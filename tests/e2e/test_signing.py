@@ -103,6 +103,49 @@ class SigningTest(unittest.TestCase):
                 with open(unix_path(folder + "\\data\\table.bin"), "rb") as f:
                     self.assertEqual(f.read(), FILES["files/data/table.bin"])
 
+    def test_the_builder_signs(self):
+        # PEM pair, and PKCS#12 whose password comes from the environment.
+        p12 = os.path.join(self.dir, "both.p12")
+        self.tool(["openssl", "pkcs12", "-export", "-in", self.cert, "-inkey", self.key, "-out", p12,
+                   "-passout", "pass:s3cret word"])
+        proj = os.path.join(self.dir, "signed-by-builder")
+        os.makedirs(os.path.join(proj, "files"), exist_ok=True)
+        with open(os.path.join(proj, "project.toml"), "w") as f:
+            f.write(project("KS Builder Signed"))
+        with open(os.path.join(proj, "files", "readme.txt"), "wb") as f:
+            f.write(FILES["files/readme.txt"])
+        engine = harness.find_binary("keldwick-engine.exe")
+        env = dict(os.environ, KS_TEST_P12_PASS="s3cret word", SOURCE_DATE_EPOCH="1700000000")
+        outputs = []
+        for case, signing in [("pem", ["--sign-cert", self.cert, "--sign-key", self.key]),
+                              ("pkcs12", ["--sign-pkcs12", p12, "--sign-password-env", "KS_TEST_P12_PASS"])]:
+            with self.subTest(case):
+                out = os.path.join(proj, f"setup-{case}.exe")
+                r = subprocess.run([harness.find_binary("keldwick"), "build", os.path.join(proj, "project.toml"),
+                                    "-o", out, "--engine", engine] + signing, capture_output=True, text=True, env=env)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assert_signature_sound(out)
+                self.assertEqual(harness.inspect(out)["checks"]["engine_checksum"], "ok")
+                self.assertEqual(sorted(os.listdir(proj)), sorted(["files", "project.toml"] +
+                                                                  [os.path.basename(o) for o in outputs + [out]]))
+                outputs.append(out)
+        # Same key, same time: the signed bytes repeat.
+        with open(outputs[0], "rb") as a, open(outputs[1], "rb") as b:
+            self.assertEqual(a.read(), b.read())
+        assert_silent_success(self, run_setup(outputs[0]))
+        self.assertIn("readme.txt", files_below(f"{BASE}\\KS Builder Signed"))
+
+        # A key that does not match the certificate: no installer at all.
+        other = os.path.join(self.dir, "other.pem")
+        self.tool(["openssl", "genrsa", "-out", other, "2048"])
+        out = os.path.join(proj, "setup-bad.exe")
+        r = subprocess.run([harness.find_binary("keldwick"), "build", os.path.join(proj, "project.toml"), "-o", out,
+                            "--engine", engine, "--sign-cert", self.cert, "--sign-key", other],
+                           capture_output=True, text=True)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("cannot sign", r.stderr)
+        self.assertFalse(any(n.startswith("setup-bad") for n in os.listdir(proj)), os.listdir(proj))
+
     def test_bytes_after_the_signature_are_damage(self):
         # Only the certificate table may follow a payload that rides in the file.
         installer = self.build("KS Signed Appended", True)
