@@ -14,6 +14,7 @@
 #endif
 
 #include "build.h"
+#include "init_project.h"
 #include "inspect.h"
 #include "portable/archive.h"
 #include "project.h"
@@ -33,6 +34,7 @@ constexpr const char kUsage[] =
     "                      [--sign-cert CERT --sign-key KEY | --sign-pkcs12 FILE]\n"
     "                      [--sign-password-env VAR] [--timestamp URL]\n"
     "       keldwick inspect SETUP.exe\n"
+    "       keldwick init [FOLDER] [-o PROJECT.toml]\n"
     "       keldwick --version\n"
     "The engine defaults to keldwick-engine.exe next to this program.\n"
     "--define gives ${NAME} in the project file's strings its value.\n"
@@ -180,6 +182,37 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
   return 0;
 }
 
+// Writes a starter project (keldwick.toml unless -o names another) for the
+// files of FOLDER (the current folder's "files" sub-folder, else the current
+// folder itself). Never overwrites.
+int Init(const std::vector<std::string>& args) {
+  std::string folder, output = "keldwick.toml";
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-o" && i + 1 < args.size()) output = args[++i];
+    else if (!args[i].empty() && args[i][0] == '-') return Usage(("unknown option " + args[i]).c_str());
+    else if (folder.empty()) folder = args[i];
+    else return Usage("init takes one folder");
+  }
+  std::error_code ec;
+  if (folder.empty()) folder = fs::is_directory("files", ec) ? "files" : ".";
+  if (!fs::is_directory(folder, ec)) {
+    std::fprintf(stderr, "keldwick: %s is not a folder\n", folder.c_str());
+    return 1;
+  }
+  if (fs::exists(output, ec)) {
+    std::fprintf(stderr, "keldwick: %s exists already; give another name with -o\n", output.c_str());
+    return 1;
+  }
+  fs::path project_dir = fs::path(output).parent_path();
+  std::string text = ks::builder::StarterProject(folder, project_dir.empty() ? fs::path(".") : project_dir);
+  if (!WriteFile(output, ks::Bytes(text.begin(), text.end()))) {
+    std::fprintf(stderr, "keldwick: cannot write %s\n", output.c_str());
+    return 1;
+  }
+  std::printf("keldwick: wrote %s for the files in %s\n", output.c_str(), folder.c_str());
+  return 0;
+}
+
 int Inspect(const std::vector<std::string>& args) {
   if (args.size() != 1) return Usage("inspect takes one installer");
   ks::Bytes image;
@@ -204,6 +237,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "build") return Build(args, argv[0]);
   if (command == "inspect") return Inspect(args);
+  if (command == "init") return Init(args);
   if (command == "--version" || command == "version") {
     std::printf("keldwick %s (engine %s)\n", kBuilderVersion, ks::kEngineVersion);
     return 0;

@@ -109,5 +109,35 @@ class ReproducibleBuildTest(unittest.TestCase):
         self.assertIn("project.toml:2:8: 'VERSION' is not defined (give it with --define VERSION=VALUE)", r.stderr)
 
 
+class InitTest(unittest.TestCase):
+    def test_starter_project_builds_and_is_never_overwritten(self):
+        base = os.path.join(harness.ROOT, "out", "builder-cli")
+        os.makedirs(base, exist_ok=True)
+        root = tempfile.mkdtemp(prefix="init-", dir=base)
+        self.addCleanup(shutil.rmtree, root, True)
+        product = os.path.join(root, "Tally Pro")
+        os.makedirs(os.path.join(product, "dist", "docs"))
+        for rel in ("dist/tally.exe", "dist/docs/guide.txt"):
+            with open(os.path.join(product, *rel.split("/")), "wb") as f:
+                f.write(b"x")
+        kw = harness.find_binary("keldwick")
+        r = subprocess.run([kw, "init", "dist"], cwd=product, capture_output=True, text=True)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        with open(os.path.join(product, "keldwick.toml")) as f:
+            text = f.read()
+        self.assertIn('name = "Tally Pro"', text)
+        self.assertIn('source = "dist"', text)
+        r = subprocess.run([kw, "build", "keldwick.toml", "-o", "setup.exe", "--engine",
+                            harness.find_binary("keldwick-engine.exe")], cwd=product, capture_output=True, text=True)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        files = harness.inspect(os.path.join(product, "setup.exe"))["files"]
+        self.assertEqual(sorted(f["FileName"] for f in files), ["docs\\guide.txt", "tally.exe"])
+        again = subprocess.run([kw, "init", "dist"], cwd=product, capture_output=True, text=True)
+        self.assertEqual(again.returncode, 1)
+        self.assertIn("exists already", again.stderr)
+        with open(os.path.join(product, "keldwick.toml")) as f:
+            self.assertEqual(f.read(), text)
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)

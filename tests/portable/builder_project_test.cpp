@@ -11,6 +11,7 @@
 #include "build.h"
 #include "default_languages.h"
 #include "default_messages.h"
+#include "init_project.h"
 #include "inspect.h"
 #include "portable/archive.h"
 #include "portable/payload.h"
@@ -128,6 +129,19 @@ TEST_F(ProjectDir, DefinesFillNestedStringsAndNameTheUndefinedOnesPlace) {
   EXPECT_EQ(p.files.size(), 2u);
   ASSERT_FALSE(ParseProject("[product]\nname = \"A\"\nversion = \"${BUILD}\"\n", "p.toml", dir_, p, e, d));
   EXPECT_EQ(e.Text(), "p.toml:3:11: 'BUILD' is not defined (give it with --define BUILD=VALUE)");
+}
+
+TEST_F(ProjectDir, StarterProjectBuildsAsWritten) {
+  // The "app" folder is generic: the product takes the name of the folder above it.
+  Write("app/Tally Pro.exe", "MZ");
+  std::string text = StarterProject(dir_ / "app", dir_);
+  Project p;
+  ProjectError e;
+  ASSERT_TRUE(Parse(text, p, e)) << e.Text() << "\n" << text;
+  std::u16string name = Utf8ToUtf16(dir_.filename().string());
+  EXPECT_EQ(p.settings.ProductName, name);
+  EXPECT_EQ(p.files.size(), 3u);
+  EXPECT_NE(text.find("# target = \"%InstallDir%\\\\Tally Pro.exe\""), std::string::npos) << text;
 }
 
 TEST_F(ProjectDir, EveryNamedOptionSetsItsOwnBit) {
