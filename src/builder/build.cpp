@@ -65,7 +65,15 @@ bool BuildArchive(const Project& project, Bytes& archive, std::string& error,
   }
 
   PayloadWriter writer({(settings.OptionFlags & kOptZlibPayload) != 0, blowfish ? &cipher : nullptr},
-                       options.chunk_input);
+                       options.chunk_input, options.threads);
+  uint64_t total = 0, done = 0;
+  if (options.progress) {
+    for (const PayloadFile& file : project.files) {
+      std::error_code ec;
+      uint64_t size = std::filesystem::file_size(file.source, ec);
+      if (!ec) total += size;
+    }
+  }
   Bytes content;
   for (const PayloadFile& file : project.files) {
     if (!ReadWholeFile(file.source, content, error)) return false;
@@ -73,6 +81,8 @@ bool BuildArchive(const Project& project, Bytes& archive, std::string& error,
       error = file.source.string() + " is larger than 1 GiB, the most one file may hold";
       return false;
     }
+    done += content.size();
+    if (options.progress) options.progress(std::min(done, total), total);
   }
   Bytes payload = writer.Finish();
 

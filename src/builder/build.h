@@ -1,6 +1,7 @@
 // Building an installer: the project's settings and payload packed into the
 // SetupArchive and attached to a copy of the engine as its .setup section.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "portable/bytes.h"
@@ -12,6 +13,9 @@ namespace ks::builder {
 struct BuildOptions {
   size_t chunk_input = kDefaultChunkInput;  // plain bytes per payload chunk
   int64_t time_stamp = kFixedBuildTime;     // the PE header's, seconds since 1970
+  unsigned threads = 1;                     // chunks compressed side by side
+  // Called after each file with the plain bytes read so far and in all.
+  std::function<void(uint64_t done, uint64_t total)> progress = nullptr;
 };
 
 // Reads the payload files, builds the archive and attaches it to `engine`.

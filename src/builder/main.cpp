@@ -2,11 +2,13 @@
 // installer holds.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -14,6 +16,7 @@
 #endif
 
 #include "build.h"
+#include "build_progress.h"
 #include "init_project.h"
 #include "inspect.h"
 #include "portable/archive.h"
@@ -32,7 +35,7 @@ constexpr const char kBuilderVersion[] = "0.1.0";
 constexpr const char kUsage[] =
     "usage: keldwick build PROJECT.toml -o SETUP.exe [--engine ENGINE.exe] [--define NAME=VALUE]...\n"
     "                      [--sign-cert CERT --sign-key KEY | --sign-pkcs12 FILE]\n"
-    "                      [--sign-password-env VAR] [--timestamp URL]\n"
+    "                      [--sign-password-env VAR] [--timestamp URL] [--threads N]\n"
     "       keldwick inspect SETUP.exe\n"
     "       keldwick init [FOLDER] [-o PROJECT.toml]\n"
     "       keldwick --version\n"
@@ -88,6 +91,7 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
   std::string project_file, output, engine;
   ks::builder::Defines defines;
   ks::builder::SigningOptions signing;
+  std::string threads;
   const std::pair<const char*, std::string*> kValued[] = {
       {"-o", &output},
       {"--engine", &engine},
@@ -96,6 +100,7 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
       {"--sign-pkcs12", &signing.pkcs12},
       {"--sign-password-env", &signing.password_env},
       {"--timestamp", &signing.timestamp_url},
+      {"--threads", &threads},
   };
   for (size_t i = 0; i < args.size(); ++i) {
     auto valued = std::find_if(std::begin(kValued), std::end(kValued),
@@ -127,6 +132,15 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
 
   std::string epoch_problem;
   ks::builder::BuildOptions options;
+  options.threads = std::max(1u, std::thread::hardware_concurrency());
+  if (!threads.empty()) {
+    char* end = nullptr;
+    unsigned long n = std::strtoul(threads.c_str(), &end, 10);
+    if (*end || n < 1 || n > 256) return Usage("--threads takes a number from 1 to 256");
+    options.threads = static_cast<unsigned>(n);
+  }
+  ks::builder::BuildProgress progress(stderr);
+  options.progress = [&progress](uint64_t done, uint64_t total) { progress.Update(done, total); };
   options.time_stamp = ks::builder::SourceDateEpoch(epoch_problem).value_or(ks::builder::kFixedBuildTime);
   if (!epoch_problem.empty()) {
     std::fprintf(stderr, "keldwick: %s\n", epoch_problem.c_str());
@@ -147,7 +161,9 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
   }
   ks::Bytes installer;
   std::string error;
-  if (!ks::builder::BuildInstaller(project, engine_bytes, installer, error, options)) {
+  bool built = ks::builder::BuildInstaller(project, engine_bytes, installer, error, options);
+  progress.Done();
+  if (!built) {
     std::fprintf(stderr, "keldwick: %s\n", error.c_str());
     return 1;
   }

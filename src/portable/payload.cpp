@@ -54,41 +54,6 @@ Bytes EncodeFileRecord(const FileRecord& rec, std::span<const uint8_t> content) 
   return w.Take();
 }
 
-PayloadWriter::PayloadWriter(PayloadCoding coding, size_t chunk_input)
-    : coding_(coding), chunk_input_(std::max<size_t>(chunk_input, 1)) {}
-
-bool PayloadWriter::Add(const FileRecord& record, std::span<const uint8_t> content) {
-  if (content.size() > kMaxPayloadFileSize) return false;
-  Bytes body = EncodeFileRecord(record, content);
-  uint8_t length[4];
-  StoreU32(length, static_cast<uint32_t>(body.size()));
-  queue_.insert(queue_.end(), length, length + 4);
-  queue_.insert(queue_.end(), body.begin(), body.end());
-  file_sizes_.push_back(static_cast<uint32_t>(content.size()));
-
-  size_t taken = 0;
-  while (queue_.size() - taken >= chunk_input_) {
-    EmitChunk(queue_.data() + taken, chunk_input_);
-    taken += chunk_input_;
-  }
-  queue_.erase(queue_.begin(), queue_.begin() + static_cast<ptrdiff_t>(taken));
-  return true;
-}
-
-Bytes PayloadWriter::Finish() {
-  if (!queue_.empty()) EmitChunk(queue_.data(), queue_.size());
-  queue_.clear();
-  return area_.Take();
-}
-
-void PayloadWriter::EmitChunk(const uint8_t* data, size_t length) {
-  Bytes stored = coding_.compressed ? DeflateBuffer(data, length) : Bytes(data, data + length);
-  if (coding_.cipher) stored = BlowfishEncipherBuffer(*coding_.cipher, stored);
-  area_.U32(static_cast<uint32_t>(stored.size()));
-  area_.U32(Sum32(stored.data(), static_cast<long long>(stored.size())));
-  area_.Raw(stored);
-}
-
 PayloadReader::PayloadReader(std::span<const uint8_t> area, PayloadCoding coding,
                              PayloadReadHooks hooks)
     : area_(area), coding_(coding), hooks_(std::move(hooks)) {}

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -89,10 +90,15 @@ struct PayloadCoding {
 };
 
 // Appends records to a queue and cuts it into chunks of `chunk_input` plain
-// bytes; records freely span chunk boundaries.
+// bytes; records freely span chunk boundaries. With `threads` above 1 the
+// chunks are compressed side by side (each is its own stream, so the bytes are
+// the same); at most `threads` + 1 chunks wait in memory.
 class PayloadWriter {
  public:
-  explicit PayloadWriter(PayloadCoding coding, size_t chunk_input = kDefaultChunkInput);
+  explicit PayloadWriter(PayloadCoding coding, size_t chunk_input = kDefaultChunkInput, unsigned threads = 1);
+  ~PayloadWriter();
+  PayloadWriter(const PayloadWriter&) = delete;
+  PayloadWriter& operator=(const PayloadWriter&) = delete;
 
   // False (nothing added) when the content exceeds kMaxPayloadFileSize.
   bool Add(const FileRecord& record, std::span<const uint8_t> content);
@@ -103,12 +109,18 @@ class PayloadWriter {
 
  private:
   void EmitChunk(const uint8_t* data, size_t length);
+  // Stores finished chunks in order until at most `keep` are still being encoded.
+  void Drain(size_t keep);
+  void Store(const Bytes& stored);
 
   PayloadCoding coding_;
   size_t chunk_input_;
+  unsigned threads_;
   Bytes queue_;
   ByteWriter area_;
   std::vector<uint32_t> file_sizes_;
+  struct InFlight;  // the chunks being encoded, oldest first
+  std::unique_ptr<InFlight> in_flight_;
 };
 
 // Hooks for the engine's status display while chunks are decoded.
