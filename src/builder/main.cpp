@@ -19,6 +19,8 @@
 #include "build_progress.h"
 #include "init_project.h"
 #include "inspect.h"
+#include "manifest.h"
+#include "sha256.h"
 #include "portable/archive.h"
 #include "project.h"
 #include "project_defines.h"
@@ -38,6 +40,8 @@ constexpr const char kUsage[] =
     "                      [--sign-password-env VAR] [--timestamp URL] [--threads N]\n"
     "       keldwick inspect SETUP.exe\n"
     "       keldwick init [FOLDER] [-o PROJECT.toml]\n"
+    "       keldwick manifest PROJECT.toml --url URL --installer SETUP.exe [--id ID] [--license TEXT]\n"
+    "                [--define NAME=VALUE]... [-o FOLDER]\n"
     "       keldwick --version\n"
     "The engine defaults to keldwick-engine.exe next to this program.\n"
     "--define gives ${NAME} in the project file's strings its value.\n"
@@ -229,6 +233,64 @@ int Init(const std::vector<std::string>& args) {
   return 0;
 }
 
+// Writes the package manifest set for an installer built from PROJECT.
+int Manifest(const std::vector<std::string>& args) {
+  std::string project_file, installer_path, folder = ".";
+  ks::builder::ManifestInput input;
+  ks::builder::Defines defines;
+  const std::pair<const char*, std::string*> kValued[] = {
+      {"--url", &input.installer_url}, {"--installer", &installer_path}, {"--id", &input.package_id},
+      {"--license", &input.license},   {"-o", &folder},
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    auto valued = std::find_if(std::begin(kValued), std::end(kValued),
+                               [&](const auto& v) { return args[i] == v.first; });
+    if (valued != std::end(kValued) && i + 1 < args.size()) {
+      *valued->second = args[++i];
+    } else if ((args[i] == "--define" || args[i] == "-D") && i + 1 < args.size()) {
+      std::string problem;
+      if (!ks::builder::ParseDefine(args[++i], defines, problem)) return Usage(problem.c_str());
+    } else if (!args[i].empty() && args[i][0] == '-') {
+      return Usage(("unknown option " + args[i]).c_str());
+    } else if (project_file.empty()) {
+      project_file = args[i];
+    } else {
+      return Usage("more than one project file given");
+    }
+  }
+  if (project_file.empty() || input.installer_url.empty() || installer_path.empty())
+    return Usage("manifest needs the project file, --url and --installer");
+  ks::builder::Project project;
+  ks::builder::ProjectError perror;
+  if (!ks::builder::LoadProject(project_file, project, perror, defines)) {
+    std::fprintf(stderr, "%s\n", perror.Text().c_str());
+    return 1;
+  }
+  ks::Bytes installer;
+  if (!ReadFile(installer_path, installer)) {
+    std::fprintf(stderr, "keldwick: cannot read %s\n", installer_path.c_str());
+    return 1;
+  }
+  input.installer_sha256 = ks::builder::Sha256Hex(installer);
+  std::vector<ks::builder::ManifestFile> files;
+  std::string problem;
+  if (!ks::builder::ComposeManifest(project, input, files, problem)) {
+    std::fprintf(stderr, "keldwick: %s\n", problem.c_str());
+    return 1;
+  }
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  for (const auto& file : files) {
+    fs::path path = fs::path(folder) / file.name;
+    if (!WriteFile(path, ks::Bytes(file.text.begin(), file.text.end()))) {
+      std::fprintf(stderr, "keldwick: cannot write %s\n", path.string().c_str());
+      return 1;
+    }
+    std::printf("keldwick: wrote %s\n", path.string().c_str());
+  }
+  return 0;
+}
+
 int Inspect(const std::vector<std::string>& args) {
   if (args.size() != 1) return Usage("inspect takes one installer");
   ks::Bytes image;
@@ -254,6 +316,7 @@ int main(int argc, char** argv) {
   if (command == "build") return Build(args, argv[0]);
   if (command == "inspect") return Inspect(args);
   if (command == "init") return Init(args);
+  if (command == "manifest") return Manifest(args);
   if (command == "--version" || command == "version") {
     std::printf("keldwick %s (engine %s)\n", kBuilderVersion, ks::kEngineVersion);
     return 0;

@@ -139,5 +139,56 @@ class InitTest(unittest.TestCase):
             self.assertEqual(f.read(), text)
 
 
+class ManifestTest(unittest.TestCase):
+    def test_manifest_set_has_the_package_managers_shape(self):
+        import hashlib
+        import jsonschema
+        import yaml
+        import winget_shape as shape
+        base = os.path.join(harness.ROOT, "out", "builder-cli")
+        os.makedirs(base, exist_ok=True)
+        root = tempfile.mkdtemp(prefix="manifest-", dir=base)
+        self.addCleanup(shutil.rmtree, root, True)
+        os.makedirs(os.path.join(root, "files"))
+        with open(os.path.join(root, "files", "tally.exe"), "wb") as f:
+            f.write(b"x")
+        with open(os.path.join(root, "project.toml"), "w") as f:
+            f.write('[product]\nname = "Tally Pro"\nversion = "${VERSION}"\npublisher = "Keldwick Samples"\n'
+                    'uninstall_key = "TallyPro"\nbitness = "64"\n[[files]]\nsource = "files"\n')
+        kw, engine = harness.find_binary("keldwick"), harness.find_binary("keldwick-engine.exe")
+        setup = os.path.join(root, "setup.exe")
+        subprocess.run([kw, "build", "project.toml", "-o", setup, "--engine", engine, "-D", "VERSION=2.4.1"],
+                       cwd=root, check=True, capture_output=True)
+        out = os.path.join(root, "manifests")
+        r = subprocess.run([kw, "manifest", "project.toml", "-D", "VERSION=2.4.1", "--url",
+                            "https://example.com/tally/setup.exe", "--installer", setup, "-o", out],
+                           cwd=root, capture_output=True, text=True)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        docs = {}
+        for name, schema in [("KeldwickSamples.TallyPro.yaml", shape.VERSION_SCHEMA),
+                             ("KeldwickSamples.TallyPro.installer.yaml", shape.INSTALLER_SCHEMA),
+                             ("KeldwickSamples.TallyPro.locale.en-US.yaml", shape.LOCALE_SCHEMA)]:
+            with open(os.path.join(out, name)) as f:
+                doc = yaml.safe_load(f)
+            jsonschema.validate(doc, schema)
+            self.assertEqual((doc["PackageIdentifier"], doc["PackageVersion"], doc["ManifestVersion"]),
+                             ("KeldwickSamples.TallyPro", "2.4.1", "1.6.0"))
+            docs[doc["ManifestType"]] = doc
+        inst = docs["installer"]
+        with open(setup, "rb") as f:
+            self.assertEqual(inst["Installers"][0]["InstallerSha256"], hashlib.sha256(f.read()).hexdigest().upper())
+        self.assertEqual(inst["Installers"][0]["Architecture"], "x64")
+        self.assertEqual(inst["ProductCode"], "TallyPro")
+        self.assertEqual(inst["InstallerSwitches"]["Silent"], "/a /e")
+        self.assertEqual(inst["InstallerSwitches"]["InstallLocation"], '/d:"<INSTALLPATH>"')
+        self.assertEqual({c["InstallerReturnCode"]: c["ReturnResponse"] for c in inst["ExpectedReturnCodes"]},
+                         {1602: "cancelledByUser", 1618: "installInProgress", 3010: "rebootRequiredToFinish"})
+        self.assertEqual(docs["defaultLocale"]["Publisher"], "Keldwick Samples")
+        # The shape check itself refuses what the package manager would.
+        bad = dict(inst, Installers=[dict(inst["Installers"][0], InstallerSha256="abc")])
+        with self.assertRaises(jsonschema.ValidationError):
+            jsonschema.validate(bad, shape.INSTALLER_SCHEMA)
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)

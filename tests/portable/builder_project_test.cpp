@@ -25,6 +25,7 @@
 #include "portable/uninstall_data.h"
 #include "project.h"
 #include "project_defines.h"
+#include "sha256.h"
 #include "version_resource.h"
 
 namespace ks::builder {
@@ -88,6 +89,18 @@ TEST_F(ProjectDir, ErrorsNameFileLineAndColumn) {
     EXPECT_EQ(e.Text().rfind("p.toml:" + std::to_string(c.line) + ":" + std::to_string(c.column) + ": ", 0), 0u)
         << e.Text();
   }
+}
+
+TEST(Sha256, StandardVectors) {
+  auto hex = [](std::string_view text) {
+    return Sha256Hex(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  };
+  EXPECT_EQ(hex(""), "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855");
+  EXPECT_EQ(hex("abc"), "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
+  // 56 bytes: the length no longer fits the first padding block.
+  EXPECT_EQ(hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+            "248D6A61D20638B8E5C026930C3E6039A33CE45964FF2167F6ECEDD419DB06C1");
+  EXPECT_EQ(hex(std::string(1000000, 'a')), "CDC76E5C9914FB9281A1C7E284D73E67F1809A48A497200E046D39CCC7112CD0");
 }
 
 TEST(Defines, ReferencesAreReplacedOrRefused) {
