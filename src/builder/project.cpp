@@ -71,6 +71,7 @@ constexpr NamedOption kOptions[] = {
     {"upgrade_batch_option", FlagWord::kOptionFlags2, kOpt2UpgradeBatchOption, false},
     {"reinstall_batch_option", FlagWord::kOptionFlags2, kOpt2ReinstallBatchOption, false},
     {"shared_folder_rights", FlagWord::kOptionFlags2, kOpt2SharedFolderRights, false},
+    {"deployment_exit_codes", FlagWord::kOptionFlags2, kOpt2DeploymentExitCodes, false},
     // ArchiveFlags
     {"reinstall_batch_same_version_only", FlagWord::kArchiveFlags, kArcReinstallSameVersionOnly, false},
     {"restore_point", FlagWord::kArchiveFlags, kArcRestorePoint, false},

@@ -92,6 +92,8 @@ CommandLine ParseCommandLine(std::u16string_view full_line, const AnsiCodePage& 
       ReplaceAll<std::string>(batch, "`", "\"");
       ReplaceAll<std::string>(batch, "~~", "\r\n");
       cl.BatchAdditions[atom[1] - u'1'] = batch;
+    } else if (EqualsNoCase(atom, u"E")) {
+      cl.DeploymentExitCodes = true;
     } else if (EqualsNoCase(atom, u"MIN")) {
       cl.Minimised = true;
     } else {

@@ -15,6 +15,7 @@ struct CommandLine {
   bool AutomaticMode = false;
   bool UninstallMode = false;
   bool Minimised = false;
+  bool DeploymentExitCodes = false;  // /e: exit codes a deployment tool can tell apart
   std::optional<std::u16string> InstallDir;  // /d
   std::string InstallDir8;
   std::optional<std::u16string> ProductName;  // /n

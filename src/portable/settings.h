@@ -69,6 +69,9 @@ enum : uint32_t {
   kOpt2UpgradeBatchOption = 0x10000000,
   kOpt2ReinstallBatchOption = 0x20000000,
   kOpt2SharedFolderRights = 0x40000000,
+  // Ours: exit codes that tell success, restart needed, cancel and failure
+  // apart (as the /e atom does), for deployment tools.
+  kOpt2DeploymentExitCodes = 0x80000000,
 };
 
 constexpr uint32_t kScriptEndMark = 0xD3E82B97;

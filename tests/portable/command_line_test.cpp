@@ -7,7 +7,7 @@ namespace ks {
 namespace {
 
 struct Expect {
-  bool automatic = false, uninstall = false, minimised = false;
+  bool automatic = false, uninstall = false, minimised = false, exit_codes = false;
   const char16_t* dir = nullptr;
   const char16_t* name = nullptr;
   const char16_t* uninstall_name = nullptr;
@@ -28,6 +28,9 @@ const AtomCase kCases[] = {
     {u"setup.exe /D:C:\\App", {.dir = u"C:\\App"}},
     {u"setup.exe   \t/a\t\t  -MIN  ", {.automatic = true, .minimised = true}},
     {u"setup.exe -min", {.minimised = true}},
+    {u"setup.exe /a /e", {.automatic = true, .exit_codes = true}},
+    {u"setup.exe -E /u:\"P\"", {.uninstall = true, .exit_codes = true, .uninstall_name = u"P"}},
+    {u"setup.exe /e:1", {.error = u"Illegal command line atom:\r\n/e:1"}},
     {u"setup.exe /n:\"Tool \"\"X\"\"\"", {.name = u"Tool \"X\""}},
     {u"setup.exe /u:\"My Product\"", {.uninstall = true, .uninstall_name = u"My Product"}},
     {u"setup.exe /uninstall", {.uninstall = true}},
@@ -58,6 +61,7 @@ TEST(CommandLine, Atoms) {
     EXPECT_EQ(cl.AutomaticMode, e.automatic);
     EXPECT_EQ(cl.UninstallMode, e.uninstall);
     EXPECT_EQ(cl.Minimised, e.minimised);
+    EXPECT_EQ(cl.DeploymentExitCodes, e.exit_codes);
     EXPECT_EQ(cl.InstallDir.value_or(u"<none>"), e.dir ? e.dir : u"<none>");
     EXPECT_EQ(cl.ProductName.value_or(u"<none>"), e.name ? e.name : u"<none>");
     EXPECT_EQ(cl.UninstallName.value_or(u"<none>"), e.uninstall_name ? e.uninstall_name : u"<none>");
