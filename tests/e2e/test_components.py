@@ -145,6 +145,7 @@ class ComponentsTest(unittest.TestCase):
             "broken.tlb": b"not a type library", "kscomponent.tlb": component("kscomponent.tlb"),
             "kscomponent.inf": component("kscomponent.inf"),
             "kscomponent.msi": component("kscomponent.msi"), "broken.msi": b"not a package",
+            "again.msi": component("kscomponent.msi"),
             "KsTestSans.ttf": font, "tool.cpl": b"applet", "plain.cpl": b"applet",
         }
         entries = [
@@ -153,6 +154,7 @@ class ComponentsTest(unittest.TestCase):
              "uninstall_with_product": True},
             {"source": "broken.msi", "kind": "msi_package", "msi_ui_level": "none",
              "uninstall_with_product": True},
+            {"source": "again.msi", "kind": "msi_package", "msi_ui_level": "none"},
             {"source": "KsTestSans.ttf", "kind": "font", "font_face": "KS Test Sans (TrueType)"},
             {"source": "tool.cpl", "kind": "applet", "applet_name": "KS Tool"},
             {"source": "plain.cpl", "kind": "applet"},
@@ -174,6 +176,7 @@ class ComponentsTest(unittest.TestCase):
         self.assertEqual(log_body(self, f).split("\r\n*** FAILURE SUMMARY ***\r\n")[0], (
             f'Installing MSI package "{f}\\kscomponent.msi"...OK\r\n'
             f'Installing MSI package "{f}\\broken.msi"...FAILED code 1627: Function failed.\r\n'
+            f'Installing MSI package "{f}\\again.msi"...OK\r\n'
             'Registering control panel applet "KS Tool"...OK\r\n'
             'Registering control panel applet "plain.cpl"...OK\r\n'
             f'Registering COM File "{f}\\com\\kscomponent.dll"...OK\r\n'
@@ -204,7 +207,8 @@ class ComponentsTest(unittest.TestCase):
 
     def test_uninstall_records(self):
         data = uninstall_data(self.FOLDER)
-        # Only the package that was installed and asked for it.
+        # Only the package that was installed and asked for it: not the one
+        # that failed, nor the one installed without uninstall_with_product.
         self.assertEqual(section(data, "[MSI]"), [f'"{self.FOLDER}\\kscomponent.msi",2'])
         self.assertEqual(section(data, "[INF]"), ["C:\\windows\\inf\\kscomponent.inf"])
         cpls = "!\\HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Cpls\\"
