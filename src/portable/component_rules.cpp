@@ -34,9 +34,10 @@ std::u16string ItemProgressText(std::u16string_view message, std::u16string_view
   constexpr std::u16string_view kPlaceholder = u"<file>";
   std::u16string out;
   size_t from = 0;
-  for (size_t at; (at = message.find(kPlaceholder, from)) != std::u16string_view::npos; from = at + kPlaceholder.size()) {
+  for (size_t at; (at = message.find(kPlaceholder, from)) != std::u16string_view::npos;) {
     out.append(message.substr(from, at - from));
     out.append(file);
+    from = at + kPlaceholder.size();
   }
   out.append(message.substr(from));
   return out;

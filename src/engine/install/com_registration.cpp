@@ -25,6 +25,16 @@ void ReportCrash(InstallSink& sink, const char* what, const std::u16string& path
   sink.AddFailure(std::string(what) + SystemCodePage().FromWide(LastPathComponent(path), '?') + "\r\n");
 }
 
+// The server with the libraries beside it: the search path itself is
+// restricted to the system folder.
+HMODULE LoadServer(const wchar_t* file) {
+  HMODULE module = LoadLibraryExW(file, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  // Systems without those flags refuse them as a parameter error.
+  if (!module && GetLastError() == ERROR_INVALID_PARAMETER)
+    module = LoadLibraryExW(file, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return module;
+}
+
 // The server's own entry point, when regsvr32 did not succeed: true when the
 // library loads and exports it (what it returns is not examined).
 bool CallOwnRegistration(const std::u16string& path, bool& crashed) {
@@ -33,7 +43,7 @@ bool CallOwnRegistration(const std::u16string& path, bool& crashed) {
   const wchar_t* file = W(path);
   // Loading runs the library's own start-up code: guarded as well.
   crashed = CallGuarded([&] {
-              module = LoadLibraryW(file);
+              module = LoadServer(file);
               if (!module) return;
               auto entry = reinterpret_cast<RegisterServer>(
                   reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
