@@ -141,7 +141,8 @@ class ComponentsTest(unittest.TestCase):
             font = f.read()
         tree = {
             "shared.dll": b"shared",
-            "kscomponent.dll": component("kscomponent.dll"), "notcom.dll": b"not a library",
+            "kscomponent.dll": component("kscomponent.dll"), "fallback.dll": component("kscomponent.dll"),
+            "notcom.dll": b"not a library",
             "broken.tlb": b"not a type library", "kscomponent.tlb": component("kscomponent.tlb"),
             "kscomponent.inf": component("kscomponent.inf"),
             "kscomponent.msi": component("kscomponent.msi"), "broken.msi": b"not a package",
@@ -159,6 +160,7 @@ class ComponentsTest(unittest.TestCase):
             {"source": "tool.cpl", "kind": "applet", "applet_name": "KS Tool"},
             {"source": "plain.cpl", "kind": "applet"},
             {"source": "kscomponent.dll", "kind": "com_server", "dest": f"{inst}\\com\\"},
+            {"source": "fallback.dll", "kind": "com_server", "dest": f"{inst}\\com\\"},
             {"source": "notcom.dll", "kind": "com_server", "dest": f"{inst}\\com\\"},
             {"source": "broken.tlb", "kind": "type_library", "dest": f"{inst}\\com\\"},
             {"source": "kscomponent.tlb", "kind": "type_library", "dest": f"{inst}\\com\\"},
@@ -180,6 +182,7 @@ class ComponentsTest(unittest.TestCase):
             'Registering control panel applet "KS Tool"...OK\r\n'
             'Registering control panel applet "plain.cpl"...OK\r\n'
             f'Registering COM File "{f}\\com\\kscomponent.dll"...OK\r\n'
+            f'Registering COM File "{f}\\com\\fallback.dll"...OK\r\n'
             f'Registering COM File "{f}\\com\\notcom.dll"...FAILED, code 3\r\n'
             f'Registering Type Library "{f}\\com\\broken.tlb"...FAILED\r\n\r\n'
             f'Registering Type Library "{f}\\com\\kscomponent.tlb"...OK\r\n'
@@ -193,7 +196,11 @@ class ComponentsTest(unittest.TestCase):
 
     def test_system_sees_every_component(self):
         f = self.FOLDER
-        self.assertEqual(reg_query(COM_VALUE_KEY, "Registered"), f"{f}\\com\\kscomponent.dll")
+        self.assertEqual(reg_query(COM_VALUE_KEY, "kscomponent.dll"), f"{f}\\com\\kscomponent.dll")
+        self.assertEqual(reg_query(COM_VALUE_KEY, "kscomponent.dll calls"), "0x1")
+        # regsvr32 failed on this one, and the installer called it itself.
+        self.assertEqual(reg_query(COM_VALUE_KEY, "fallback.dll"), f"{f}\\com\\fallback.dll")
+        self.assertEqual(reg_query(COM_VALUE_KEY, "fallback.dll calls"), "0x2")
         _, out = ti.wine_tool(["reg", "query", TYPELIB_KEY + r"\0\win32", "/ve", "/reg:32"])
         self.assertIn(f"{f}\\com\\kscomponent.tlb", out)
         self.assertEqual(reg_query(MSI_VALUE_KEY, "Installed"), "yes")
