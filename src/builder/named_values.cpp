@@ -11,20 +11,24 @@ namespace ks::builder {
 
 namespace {
 
-// The engine installs kinds 0, 1 and 9 so far; the others need the
-// registration steps that come later.
+// Startup files need the shortcuts, which the engine does not make yet.
 constexpr NamedValue kFileKinds[] = {
     {"file", kKindFile},
     {"shared", kKindShared},
-    {"font", kKindFont, false},
+    {"font", kKindFont},
     {"startup", kKindStartup, false},
-    {"system", kKindSystem, false},
-    {"com_server", kKindComServer, false},
-    {"type_library", kKindTypeLibrary, false},
+    {"system", kKindSystem},
+    {"com_server", kKindComServer},
+    {"type_library", kKindTypeLibrary},
     {"versioned", kKindVersioned},
-    {"driver_inf", kKindDriverInf, false},
-    {"msi_package", kKindMsiPackage, false},
-    {"applet", kKindApplet, false},
+    {"driver_inf", kKindDriverInf},
+    {"msi_package", kKindMsiPackage},
+    {"applet", kKindApplet},
+};
+
+// The installer engine's own levels (INSTALLUILEVEL).
+constexpr NamedValue kMsiUiLevels[] = {
+    {"no_change", 0}, {"default", 1}, {"none", 2}, {"basic", 3}, {"reduced", 4}, {"full", 5},
 };
 
 // Mode 0 follows the kind's rule; for ordinary files that rule is "always
@@ -83,6 +87,7 @@ constexpr NamedValue kCloseActions[] = {{"close", 0}, {"quit", 1}, {"ask", 2}, {
 }  // namespace
 
 std::span<const NamedValue> FileKindNames() { return kFileKinds; }
+std::span<const NamedValue> MsiUiLevelNames() { return kMsiUiLevels; }
 std::span<const NamedValue> OverwriteNames() { return kOverwrite; }
 std::span<const NamedValue> AttributeNames() { return kAttributes; }
 std::span<const NamedValue> SharedFolderBaseNames() { return kSharedFolderBases; }

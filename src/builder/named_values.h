@@ -19,6 +19,8 @@ struct NamedValue {
 std::span<const NamedValue> FileKindNames();
 // [[files]] overwrite: the overwrite-mode bits of FileFlags.
 std::span<const NamedValue> OverwriteNames();
+// The user-interface levels of an MSI package's installation.
+std::span<const NamedValue> MsiUiLevelNames();
 // [[files]] attributes: the file attributes the engine applies.
 std::span<const NamedValue> AttributeNames();
 // [product] shared_folder_base: SharedFolderBase.

@@ -51,16 +51,6 @@ std::u16string WideFrom8Bit(std::string_view path) {
   return SystemCodePage().ToWide(path);
 }
 
-// The main section's 8-bit form of a UTF-16 path: the system code page when it
-// holds every character; otherwise "|" + UTF-8, so the uninstaller still finds
-// a file whose name the code page cannot spell.
-std::string EightBitPath(std::u16string_view path) {
-  std::string ansi = SystemCodePage().FromWide(path);
-  if (SystemCodePage().ToWide(ansi) == path) return ansi;
-  std::string marked = "|";
-  marked += Utf16ToUtf8(path);
-  return marked;
-}
 
 const char* KindPrefix(int kind) {
   switch (kind) {
@@ -158,6 +148,14 @@ std::string Lines(const std::vector<Text8>& lines) {
 }
 
 }  // namespace
+
+std::string EightBitPath(std::u16string_view path) {
+  std::string ansi = SystemCodePage().FromWide(path);
+  if (SystemCodePage().ToWide(ansi) == path) return ansi;
+  std::string marked = "|";
+  marked += Utf16ToUtf8(path);
+  return marked;
+}
 
 void UninstallData::RecordItem(std::u16string_view path, int kind) {
   if (path.size() <= 3) return;

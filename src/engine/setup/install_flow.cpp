@@ -27,6 +27,7 @@
 #include "setup/exit.h"
 #include "setup/install_batches.h"
 #include "setup/messages.h"
+#include "setup/register_components.h"
 #include "setup/run_values.h"
 #include "setup/system_checks.h"
 #include "ui/message_box.h"
@@ -286,7 +287,7 @@ constexpr Phase kInstallPhases[] = {
     CheckBitness, CheckExcludedSystems, CheckRequiredProduct, AcquireSingleInstance, FindEarlierInstallation,
     Greet, AskPassword, ShowTextPages, ClosePrograms, ChooseDestination, ChooseStartMenu,
     OpenLog, RestorePoint, PrepareFolders, RecordEarlierFolderValue, RunPreInstallBatches,
-    InstallFiles, Finish};
+    InstallFiles, RegisterComponents, Finish};
 
 }  // namespace
 
