@@ -64,7 +64,7 @@ bool BuildArchive(const Project& project, Bytes& archive, std::string& error,
     return false;
   }
 
-  PayloadWriter writer({(settings.OptionFlags & kOptZlibPayload) != 0, blowfish ? &cipher : nullptr},
+  PayloadWriter writer({(settings.OptionFlags & kOptZlibPayload) != 0, blowfish ? &cipher : nullptr, options.level},
                        options.chunk_input, options.threads);
   uint64_t total = 0, done = 0;
   if (options.progress) {

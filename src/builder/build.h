@@ -5,6 +5,7 @@
 #include <string>
 
 #include "portable/bytes.h"
+#include "portable/deflate_chunk.h"
 #include "build_time.h"
 #include "project.h"
 
@@ -14,6 +15,7 @@ struct BuildOptions {
   size_t chunk_input = kDefaultChunkInput;  // plain bytes per payload chunk
   int64_t time_stamp = kFixedBuildTime;     // the PE header's, seconds since 1970
   unsigned threads = 1;                     // chunks compressed side by side
+  int level = kDefaultDeflateLevel;         // kMaxDeflateLevel with --max
   // Called after each file with the plain bytes read so far and in all.
   std::function<void(uint64_t done, uint64_t total)> progress = nullptr;
 };

@@ -37,7 +37,7 @@ constexpr const char kBuilderVersion[] = "0.1.0";
 constexpr const char kUsage[] =
     "usage: keldwick build PROJECT.toml -o SETUP.exe [--engine ENGINE.exe] [--define NAME=VALUE]...\n"
     "                      [--sign-cert CERT --sign-key KEY | --sign-pkcs12 FILE]\n"
-    "                      [--sign-password-env VAR] [--timestamp URL] [--threads N]\n"
+    "                      [--sign-password-env VAR] [--timestamp URL] [--threads N] [--max]\n"
     "       keldwick inspect SETUP.exe\n"
     "       keldwick init [FOLDER] [-o PROJECT.toml]\n"
     "       keldwick manifest PROJECT.toml --url URL --installer SETUP.exe [--id ID] [--license TEXT]\n"
@@ -45,6 +45,7 @@ constexpr const char kUsage[] =
     "       keldwick --version\n"
     "The engine defaults to keldwick-engine.exe next to this program.\n"
     "--define gives ${NAME} in the project file's strings its value.\n"
+    "--max compresses as hard as the archive format allows (slower builds).\n"
     "--sign-* sign the installer (Authenticode, SHA-256) with osslsigncode; the\n"
     "key's password, if any, is read from the environment variable VAR.\n";
 
@@ -96,6 +97,7 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
   ks::builder::Defines defines;
   ks::builder::SigningOptions signing;
   std::string threads;
+  bool max = false;
   const std::pair<const char*, std::string*> kValued[] = {
       {"-o", &output},
       {"--engine", &engine},
@@ -115,6 +117,8 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
     } else if ((args[i] == "--define" || args[i] == "-D") && i + 1 < args.size()) {
       std::string problem;
       if (!ks::builder::ParseDefine(args[++i], defines, problem)) return Usage(problem.c_str());
+    } else if (args[i] == "--max") {
+      max = true;
     } else if (args[i].starts_with("--define=")) {
       std::string problem;
       if (!ks::builder::ParseDefine(std::string_view(args[i]).substr(9), defines, problem))
@@ -143,6 +147,7 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
     if (*end || n < 1 || n > 256) return Usage("--threads takes a number from 1 to 256");
     options.threads = static_cast<unsigned>(n);
   }
+  if (max) options.level = ks::kMaxDeflateLevel;
   ks::builder::BuildProgress progress(stderr);
   options.progress = [&progress](uint64_t done, uint64_t total) { progress.Update(done, total); };
   options.time_stamp = ks::builder::SourceDateEpoch(epoch_problem).value_or(ks::builder::kFixedBuildTime);

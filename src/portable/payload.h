@@ -87,6 +87,7 @@ Bytes EncodeFileRecord(const FileRecord& record, std::span<const uint8_t> conten
 struct PayloadCoding {
   bool compressed = true;
   const Blowfish* cipher = nullptr;
+  int level = 9;  // the writer's compression level, 1 to 12
 };
 
 // Appends records to a queue and cuts it into chunks of `chunk_input` plain

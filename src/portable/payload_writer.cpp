@@ -4,6 +4,7 @@
 #include <deque>
 #include <future>
 
+#include "deflate_chunk.h"
 #include "payload.h"
 #include "sum32.h"
 
@@ -12,7 +13,7 @@ namespace ks {
 namespace {
 
 Bytes EncodeChunk(const PayloadCoding& coding, const uint8_t* data, size_t length) {
-  Bytes stored = coding.compressed ? DeflateBuffer(data, length) : Bytes(data, data + length);
+  Bytes stored = coding.compressed ? DeflateChunk(data, length, coding.level) : Bytes(data, data + length);
   if (coding.cipher) stored = BlowfishEncipherBuffer(*coding.cipher, stored);
   return stored;
 }
