@@ -25,8 +25,10 @@
 #include "setup/engine_sink.h"
 #include "setup/engine_state.h"
 #include "setup/exit.h"
+#include "setup/firewall_exceptions.h"
 #include "setup/install_batches.h"
 #include "setup/messages.h"
+#include "setup/registry_entries.h"
 #include "setup/run_values.h"
 #include "setup/system_checks.h"
 #include "ui/message_box.h"
@@ -286,7 +288,10 @@ constexpr Phase kInstallPhases[] = {
     CheckBitness, CheckExcludedSystems, CheckRequiredProduct, AcquireSingleInstance, FindEarlierInstallation,
     Greet, AskPassword, ShowTextPages, ClosePrograms, ChooseDestination, ChooseStartMenu,
     OpenLog, RestorePoint, PrepareFolders, RecordEarlierFolderValue, RunPreInstallBatches,
-    InstallFiles, Finish};
+    InstallFiles,
+    WriteRegistryEntries,
+    AddFirewallExceptions,
+    Finish};
 
 }  // namespace
 
