@@ -83,6 +83,10 @@ class Compiler {
   bool Languages(const toml::array* a, Settings& s);
   bool DeleteList(const toml::array& a, Settings& s);
   bool CloseList(const toml::array& a, Settings& s);
+  // project_registry.cpp: [[registry]], [[associations]] and [[firewall]].
+  bool RegistryEntries(const toml::array& a, Settings& s);
+  bool Associations(const toml::array& a, Settings& s);
+  bool FirewallItems(const toml::array& a, Settings& s);
   bool Files(const toml::array* a, std::vector<PayloadFile>& files);
   bool ParseDest(const toml::node& where, std::string dest, bool folder_source, Placement& out);
   bool AddFile(const toml::table& entry, const fs::path& source, const fs::path& relative,
