@@ -84,6 +84,9 @@ constexpr NamedOption kOptions[] = {
     {"remove_install_dir_value", FlagWord::kArchiveFlags, kArcRecordInstallDirValue, false},
     {"desktop_folder_from_product", FlagWord::kArchiveFlags, kArcDesktopFolderFromProduct, false},
     {"folder_name_test", FlagWord::kArchiveFlags, kArcFolderNameTest, false},
+    {"no_registry_on_removable", FlagWord::kArchiveFlags, kArcNoRegistryOnRemovable, false},
+    {"no_associations_on_removable", FlagWord::kArchiveFlags, kArcNoAssociationsOnRemovable, false},
+    {"no_firewall_on_removable", FlagWord::kArchiveFlags, kArcNoFirewallOnRemovable, false},
 };
 
 // Options the engine stores but does not act on yet, and what is missing.
