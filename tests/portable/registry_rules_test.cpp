@@ -61,7 +61,7 @@ TEST(Registry2Text, DataByType) {
       {"4", "abc", 4, {0, 0, 0, 0}},
       {"11", "4294967296", 11, {0, 0, 0, 0, 1, 0, 0, 0}},
       {"11", "18446744073709551615", 11, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
-      {"7", "a\0b", 7, {}},
+      {"7", "abc", 7, {}},  // a type without a data rule stores nothing
       {"x", "abc", 0, {}},
   };
   for (const Case& c : kCases) {

@@ -1,4 +1,5 @@
-// One file association at a time, in the order the uninstaller undoes them.
+// One file association: the extension's file type, OpenWithProgids, and the
+// type's description, icon and verb, each replaced default saved first.
 #include "install/associations.h"
 
 #include "core/wide.h"
