@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "inspect_registry.h"
 #include "named_values.h"
 #include "portable/archive.h"
 #include "portable/install_rules.h"
@@ -94,6 +95,7 @@ Json ProjectJson(const Settings& s, uint32_t archive_flags) {
     j["required_product"] = {{"key", Utf8(s.RequiredProductKey)}, {"name", Ansi(s.RequiredProductName)},
                              {"version", Ansi(s.RequiredProductVersion)}};
   }
+  AddRegistryProjectJson(s, j);
   return j;
 }
 

@@ -83,6 +83,10 @@ constexpr NamedValue kDeleteRestart[] = {
 };
 
 constexpr NamedValue kCloseActions[] = {{"close", 0}, {"quit", 1}, {"ask", 2}, {"terminate", 3}};
+constexpr NamedValue kRegistryTypes[] = {
+    {"string", 1}, {"expand", 2}, {"binary", 3}, {"dword", 4}, {"qword", 11}};
+constexpr NamedValue kAssociationKinds[] = {{"set", 0}, {"default", 1}, {"open_with", 2}};
+constexpr NamedValue kFirewallProtocols[] = {{"tcp", 1}, {"udp", 2}, {"both", 3}};
 
 }  // namespace
 
@@ -96,6 +100,9 @@ std::span<const NamedValue> BitnessNames() { return kBitness; }
 std::span<const NamedValue> DeleteCompareNames() { return kDeleteCompare; }
 std::span<const NamedValue> DeleteRestartNames() { return kDeleteRestart; }
 std::span<const NamedValue> CloseActionNames() { return kCloseActions; }
+std::span<const NamedValue> RegistryTypeNames() { return kRegistryTypes; }
+std::span<const NamedValue> AssociationKindNames() { return kAssociationKinds; }
+std::span<const NamedValue> FirewallProtocolNames() { return kFirewallProtocols; }
 
 const NamedValue* FindByName(std::span<const NamedValue> table, std::string_view name) {
   auto it = std::find_if(table.begin(), table.end(), [&](const NamedValue& v) { return v.name == name; });

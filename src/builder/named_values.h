@@ -35,6 +35,12 @@ std::span<const NamedValue> DeleteCompareNames();
 std::span<const NamedValue> DeleteRestartNames();
 // [[close]] action: the action byte of a CloseList entry.
 std::span<const NamedValue> CloseActionNames();
+// [[registry]] type: the registry type number of a value entry.
+std::span<const NamedValue> RegistryTypeNames();
+// [[associations]] kind: AssocKind.
+std::span<const NamedValue> AssociationKindNames();
+// [[firewall]] protocol: the flags field of a port item.
+std::span<const NamedValue> FirewallProtocolNames();
 
 // The entry called `name`, or null.
 const NamedValue* FindByName(std::span<const NamedValue> table, std::string_view name);

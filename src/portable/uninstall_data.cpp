@@ -3,6 +3,7 @@
 
 #include <charconv>
 
+#include "portable/association_rules.h"
 #include "portable/pending_renames.h"
 #include "portable/text.h"
 
@@ -223,7 +224,7 @@ std::string ComposeUninstallData(const UninstallData& data) {
 
   text.clear();
   for (const FileAssociation& a : data.associations)
-    AppendLine(text, a.extension + "~!~" + a.file_type + "~!~" + a.verb + "~!~" + a.icon);
+    text += AssociationRecordLine(a);
   AppendSection(out, kAssociations, text);
 
   AppendSection(out, kFirewall, Lines(data.firewall));
