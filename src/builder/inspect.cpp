@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "inspect_registry.h"
 #include "named_values.h"
 #include "portable/archive.h"
 #include "portable/install_rules.h"
+#include "portable/overwrite_rules.h"
 #include "portable/payload.h"
 #include "portable/pe_image.h"
 #include "portable/settings_codec.h"
@@ -93,7 +95,24 @@ Json ProjectJson(const Settings& s, uint32_t archive_flags) {
     j["required_product"] = {{"key", Utf8(s.RequiredProductKey)}, {"name", Ansi(s.RequiredProductName)},
                              {"version", Ansi(s.RequiredProductVersion)}};
   }
+  AddRegistryProjectJson(s, j);
   return j;
+}
+
+// A component's own fields in the project file's words, and whether the
+// uninstaller may remove a shared file once nothing uses it any more.
+void AddComponentFields(const FileRecord& rec, Json& f) {
+  switch (rec.Kind) {
+    case kKindFont: f["font_face"] = rec.Title; break;
+    case kKindApplet: f["applet_name"] = rec.Title; break;
+    case kKindMsiPackage:
+      f["msi_ui_level"] = Named(MsiUiLevelNames(), rec.MsiUiLevel);
+      f["uninstall_with_product"] = (rec.FileFlags & kFileRecordPackage) != 0;
+      break;
+    default: break;
+  }
+  std::u16string entry = SharedListEntry(u"x", rec.Kind, rec.FileFlags);
+  if (!entry.empty()) f["shared_file"] = entry.back() == kSharedKeepMarker ? "kept" : "removable";
 }
 
 // A payload record's flags and fields in the project file's words.
@@ -106,6 +125,7 @@ void AddNamedFileFields(const FileRecord& rec, Json& f) {
   f["start_menu_shortcut"] = (rec.FileFlags & kFileStartMenuShortcut) != 0;
   f["attributes"] = rec.Attributes == kKeepAttributes ? Json("keep") : BitNames(AttributeNames(), rec.Attributes);
   if (rec.Kind >= kKindSystem && rec.Kind <= kKindVersioned) f["version"] = rec.Title;
+  AddComponentFields(rec, f);
 }
 
 Json SettingsJson(const Settings& s) {

@@ -11,20 +11,24 @@ namespace ks::builder {
 
 namespace {
 
-// The engine installs kinds 0, 1 and 9 so far; the others need the
-// registration steps that come later.
+// Startup files need the shortcuts, which the engine does not make yet.
 constexpr NamedValue kFileKinds[] = {
     {"file", kKindFile},
     {"shared", kKindShared},
-    {"font", kKindFont, false},
+    {"font", kKindFont},
     {"startup", kKindStartup, false},
-    {"system", kKindSystem, false},
-    {"com_server", kKindComServer, false},
-    {"type_library", kKindTypeLibrary, false},
+    {"system", kKindSystem},
+    {"com_server", kKindComServer},
+    {"type_library", kKindTypeLibrary},
     {"versioned", kKindVersioned},
-    {"driver_inf", kKindDriverInf, false},
-    {"msi_package", kKindMsiPackage, false},
-    {"applet", kKindApplet, false},
+    {"driver_inf", kKindDriverInf},
+    {"msi_package", kKindMsiPackage},
+    {"applet", kKindApplet},
+};
+
+// The installer engine's own levels (INSTALLUILEVEL).
+constexpr NamedValue kMsiUiLevels[] = {
+    {"no_change", 0}, {"default", 1}, {"none", 2}, {"basic", 3}, {"reduced", 4}, {"full", 5},
 };
 
 // Mode 0 follows the kind's rule; for ordinary files that rule is "always
@@ -79,10 +83,15 @@ constexpr NamedValue kDeleteRestart[] = {
 };
 
 constexpr NamedValue kCloseActions[] = {{"close", 0}, {"quit", 1}, {"ask", 2}, {"terminate", 3}};
+constexpr NamedValue kRegistryTypes[] = {
+    {"string", 1}, {"expand", 2}, {"binary", 3}, {"dword", 4}, {"qword", 11}};
+constexpr NamedValue kAssociationKinds[] = {{"set", 0}, {"default", 1}, {"open_with", 2}};
+constexpr NamedValue kFirewallProtocols[] = {{"tcp", 1}, {"udp", 2}, {"both", 3}};
 
 }  // namespace
 
 std::span<const NamedValue> FileKindNames() { return kFileKinds; }
+std::span<const NamedValue> MsiUiLevelNames() { return kMsiUiLevels; }
 std::span<const NamedValue> OverwriteNames() { return kOverwrite; }
 std::span<const NamedValue> AttributeNames() { return kAttributes; }
 std::span<const NamedValue> SharedFolderBaseNames() { return kSharedFolderBases; }
@@ -91,6 +100,9 @@ std::span<const NamedValue> BitnessNames() { return kBitness; }
 std::span<const NamedValue> DeleteCompareNames() { return kDeleteCompare; }
 std::span<const NamedValue> DeleteRestartNames() { return kDeleteRestart; }
 std::span<const NamedValue> CloseActionNames() { return kCloseActions; }
+std::span<const NamedValue> RegistryTypeNames() { return kRegistryTypes; }
+std::span<const NamedValue> AssociationKindNames() { return kAssociationKinds; }
+std::span<const NamedValue> FirewallProtocolNames() { return kFirewallProtocols; }
 
 const NamedValue* FindByName(std::span<const NamedValue> table, std::string_view name) {
   auto it = std::find_if(table.begin(), table.end(), [&](const NamedValue& v) { return v.name == name; });

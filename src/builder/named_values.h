@@ -19,6 +19,8 @@ struct NamedValue {
 std::span<const NamedValue> FileKindNames();
 // [[files]] overwrite: the overwrite-mode bits of FileFlags.
 std::span<const NamedValue> OverwriteNames();
+// The user-interface levels of an MSI package's installation.
+std::span<const NamedValue> MsiUiLevelNames();
 // [[files]] attributes: the file attributes the engine applies.
 std::span<const NamedValue> AttributeNames();
 // [product] shared_folder_base: SharedFolderBase.
@@ -33,6 +35,12 @@ std::span<const NamedValue> DeleteCompareNames();
 std::span<const NamedValue> DeleteRestartNames();
 // [[close]] action: the action byte of a CloseList entry.
 std::span<const NamedValue> CloseActionNames();
+// [[registry]] type: the registry type number of a value entry.
+std::span<const NamedValue> RegistryTypeNames();
+// [[associations]] kind: AssocKind.
+std::span<const NamedValue> AssociationKindNames();
+// [[firewall]] protocol: the flags field of a port item.
+std::span<const NamedValue> FirewallProtocolNames();
 
 // The entry called `name`, or null.
 const NamedValue* FindByName(std::span<const NamedValue> table, std::string_view name);

@@ -86,6 +86,9 @@ constexpr NamedOption kOptions[] = {
     {"remove_install_dir_value", FlagWord::kArchiveFlags, kArcRecordInstallDirValue, false},
     {"desktop_folder_from_product", FlagWord::kArchiveFlags, kArcDesktopFolderFromProduct, false},
     {"folder_name_test", FlagWord::kArchiveFlags, kArcFolderNameTest, false},
+    {"no_registry_on_removable", FlagWord::kArchiveFlags, kArcNoRegistryOnRemovable, false},
+    {"no_associations_on_removable", FlagWord::kArchiveFlags, kArcNoAssociationsOnRemovable, false},
+    {"no_firewall_on_removable", FlagWord::kArchiveFlags, kArcNoFirewallOnRemovable, false},
 };
 
 // Options the engine stores but does not act on yet, and what is missing.
@@ -662,7 +665,7 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   if (!NoNulCharacters(root)) return false;
   if (!CheckKeys(root, "the project",
                  {"product", "options", "archive", "files", "languages", "required_product", "batches", "delete",
-                  "close"}))
+                  "close", "registry", "associations", "firewall"}))
     return false;
   const toml::table* product = root["product"].as_table();
   if (!product) {
@@ -697,6 +700,12 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   if (!ok || (list && !DeleteList(*list, s))) return false;
   list = GetArrayOfTables(root, "close", ok);
   if (!ok || (list && !CloseList(*list, s))) return false;
+  list = GetArrayOfTables(root, "registry", ok);
+  if (!ok || (list && !RegistryEntries(*list, s))) return false;
+  list = GetArrayOfTables(root, "associations", ok);
+  if (!ok || (list && !Associations(*list, s))) return false;
+  list = GetArrayOfTables(root, "firewall", ok);
+  if (!ok || (list && !FirewallItems(*list, s))) return false;
   list = GetArrayOfTables(root, "files", ok);
   if (!ok || !Files(list, out.files)) return false;
   // The engine makes the shared folder whenever it has a name: give it one only when files go there.

@@ -83,7 +83,14 @@ class Compiler {
   bool Languages(const toml::array* a, Settings& s);
   bool DeleteList(const toml::array& a, Settings& s);
   bool CloseList(const toml::array& a, Settings& s);
+  // project_registry.cpp: [[registry]], [[associations]] and [[firewall]].
+  bool RegistryEntries(const toml::array& a, Settings& s);
+  bool Associations(const toml::array& a, Settings& s);
+  bool FirewallItems(const toml::array& a, Settings& s);
   bool Files(const toml::array* a, std::vector<PayloadFile>& files);
+  // The component fields of a [[files]] entry (font face, applet name, MSI
+  // package settings), checked against its kind and stored in `base`.
+  bool ComponentFields(const toml::table& t, FileRecord& base);
   bool ParseDest(const toml::node& where, std::string dest, bool folder_source, Placement& out);
   bool AddFile(const toml::table& entry, const fs::path& source, const fs::path& relative,
                const Placement& placement, const FileRecord& base, bool attributes_given,

@@ -37,6 +37,9 @@ bool IsDrive(std::string_view part) {
   return part.size() == 2 && HasDriveLetter(part);
 }
 
+// Kinds whose Title is the file version the engine compares.
+bool ComparesVersions(uint32_t kind) { return kind >= kKindSystem && kind <= kKindVersioned; }
+
 // Where the symbolic links of a folder source lead is part of its message.
 std::string Shown(const fs::path& path) { return "\"" + path.string() + "\""; }
 
@@ -113,7 +116,7 @@ bool Compiler::AddFile(const toml::table& entry, const fs::path& source, const f
   if (!ToAnsi(entry, name, file.record.FileName) || !ToAnsi(entry, destination, file.record.Destination))
     return false;
 
-  if (file.record.Kind == kKindVersioned && file.record.Title.empty()) {
+  if (ComparesVersions(file.record.Kind) && file.record.Title.empty()) {
     // Without a version text the engine compares dates only; a program's own
     // version resource is what the engine reads from the installed copy.
     std::ifstream in(source, std::ios::binary);
@@ -186,7 +189,8 @@ bool Compiler::Files(const toml::array* a, std::vector<PayloadFile>& files) {
     if (!CheckKeys(*t, "[[files]]",
                    {"source", "dest", "kind", "overwrite", "permanent", "into_uninstall_folder", "version",
                     "attributes", "keep_attributes", "desktop_shortcut", "start_menu_shortcut", "shortcut_name",
-                    "arguments", "working_folder", "icon"}))
+                    "arguments", "working_folder", "icon", "font_face", "applet_name", "msi_ui_level",
+                    "uninstall_with_product"}))
       return false;
     std::string source, dest, shortcut_name, version;
     FileRecord base;
@@ -244,12 +248,14 @@ bool Compiler::Files(const toml::array* a, std::vector<PayloadFile>& files) {
     if (desktop) base.FileFlags |= kFileDesktopShortcut;
     if (start_menu) base.FileFlags |= kFileStartMenuShortcut;
     if (const toml::node* v = t->get("version")) {
-      if (base.Kind != kKindVersioned) return Fail(*v, "version is for kind \"versioned\" only");
+      if (!ComparesVersions(base.Kind))
+        return Fail(*v, "version is for the kinds \"system\", \"com_server\", \"type_library\" and \"versioned\"");
       if (!ToAnsi(*v, version, base.Title)) return false;
     } else {
       // Shortcut names are UTF-8 in the record.
       base.Title = shortcut_name;
     }
+    if (!ComponentFields(*t, base)) return false;
 
     const toml::node* attributes = t->get("attributes");
     if (attributes && keep_attributes)

@@ -31,7 +31,10 @@ enum : uint32_t {
   kArcBlowfish = 0x1000,
   kArcRecordInstallDirValue = 0x2000,
   kArcDesktopFolderFromProduct = 0x4000,
+  kArcNoRegistryOnRemovable = 0x8000,      // no product key or registry entries there
   kArcFolderNameTest = 0x10000,
+  kArcNoAssociationsOnRemovable = 0x20000,  // no file associations there
+  kArcNoFirewallOnRemovable = 0x80000,      // no firewall exceptions there
 };
 
 // Corrupt-installer codes raised while the archive is opened.

@@ -3,6 +3,7 @@
 
 #include <charconv>
 
+#include "portable/association_rules.h"
 #include "portable/pending_renames.h"
 #include "portable/text.h"
 
@@ -51,16 +52,6 @@ std::u16string WideFrom8Bit(std::string_view path) {
   return SystemCodePage().ToWide(path);
 }
 
-// The main section's 8-bit form of a UTF-16 path: the system code page when it
-// holds every character; otherwise "|" + UTF-8, so the uninstaller still finds
-// a file whose name the code page cannot spell.
-std::string EightBitPath(std::u16string_view path) {
-  std::string ansi = SystemCodePage().FromWide(path);
-  if (SystemCodePage().ToWide(ansi) == path) return ansi;
-  std::string marked = "|";
-  marked += Utf16ToUtf8(path);
-  return marked;
-}
 
 const char* KindPrefix(int kind) {
   switch (kind) {
@@ -159,6 +150,14 @@ std::string Lines(const std::vector<Text8>& lines) {
 
 }  // namespace
 
+std::string EightBitPath(std::u16string_view path) {
+  std::string ansi = SystemCodePage().FromWide(path);
+  if (SystemCodePage().ToWide(ansi) == path) return ansi;
+  std::string marked = "|";
+  marked += Utf16ToUtf8(path);
+  return marked;
+}
+
 void UninstallData::RecordItem(std::u16string_view path, int kind) {
   if (path.size() <= 3) return;
   if (kind == kRecordFolder && !recorded_folders_.insert(FolderKey(path)).second) return;
@@ -225,7 +224,7 @@ std::string ComposeUninstallData(const UninstallData& data) {
 
   text.clear();
   for (const FileAssociation& a : data.associations)
-    AppendLine(text, a.extension + "~!~" + a.file_type + "~!~" + a.verb + "~!~" + a.icon);
+    text += AssociationRecordLine(a);
   AppendSection(out, kAssociations, text);
 
   AppendSection(out, kFirewall, Lines(data.firewall));

@@ -101,6 +101,11 @@ class UninstallData {
   std::set<std::u16string> recorded_folders_;
 };
 
+// The 8-bit form of a UTF-16 path in the data file: the system code page when
+// it holds every character; otherwise "|" + UTF-8, so the uninstaller still
+// finds a file whose name the code page cannot spell.
+std::string EightBitPath(std::u16string_view path);
+
 // Records from the settings: every DeleteList entry, and the CloseList
 // entries meant for the uninstallation.
 std::vector<FileDeletion> FileDeletionsFromSettings(const std::vector<DeleteEntry>& list);

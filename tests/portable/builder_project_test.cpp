@@ -356,7 +356,16 @@ TEST_F(ProjectDir, InstallKeysReportBadValuesWhereTheyStand) {
     const char* says;
   } kCases[] = {
       // [[files]]
-      {"[[files]]\nsource = \"app\"\nkind = \"font\"\n", 5, 8, "not installed by the engine yet"},
+      {"[[files]]\nsource = \"app\"\nkind = \"startup\"\n", 5, 8, "not installed by the engine yet"},
+      {"[[files]]\nsource = \"app\"\nkind = \"font\"\n", 5, 8, "needs a font_face"},
+      {"[[files]]\nsource = \"app\"\nkind = \"font\"\nfont_face = \"\"\n", 6, 13, "needs a font_face"},
+      {"[[files]]\nsource = \"app\"\nfont_face = \"X\"\n", 5, 13, "kind \"font\" only"},
+      {"[[files]]\nsource = \"app\"\nkind = \"font\"\napplet_name = \"X\"\nfont_face = \"F\"\n", 6, 15,
+       "kind \"applet\" only"},
+      {"[[files]]\nsource = \"app\"\nkind = \"msi_package\"\nmsi_ui_level = \"silent\"\n", 6, 16, "\"reduced\""},
+      {"[[files]]\nsource = \"app\"\nkind = \"applet\"\nuninstall_with_product = true\n", 6, 26,
+       "kind \"msi_package\" only"},
+      {"[[files]]\nsource = \"app\"\nkind = \"driver_inf\"\nversion = \"1.0\"\n", 6, 11, "com_server"},
       {"[[files]]\nsource = \"app\"\nkind = \"shared\"\noverwrite = \"always\"\n", 6, 13, "by_kind"},
       {"[[files]]\nsource = \"app\"\noverwrite = \"sometimes\"\n", 5, 13, "\"unless_newer\""},
       {"[[files]]\nsource = \"app\"\nversion = \"1.0\"\n", 5, 11, "versioned"},
@@ -968,6 +977,61 @@ TEST_F(ProjectDir, InspectShowsRecordTextsThatAreNotUtf8Replaced) {
   std::string title = nlohmann::json::parse(json)["files"][0]["Title"];
   EXPECT_EQ(title.rfind("bad \xEF\xBF\xBD", 0), 0u) << title;
   EXPECT_NE(title.find(" name"), std::string::npos) << title;
+}
+
+// Component kinds by name: the record fields the engine registers them with,
+// and inspect's names for them.
+TEST_F(ProjectDir, ComponentKindsByName) {
+  Write("face.ttf", "font");
+  Write("pkg.msi", "msi");
+  Write("tool.cpl", "cpl");
+  Write("srv.dll", "dll");
+  Write("lib.tlb", "tlb");
+  Write("drv.inf", "inf");
+  const std::string text =
+      "[product]\nname = \"C\"\n"
+      "[[files]]\nsource = \"face.ttf\"\nkind = \"font\"\nfont_face = \"Face \u00e9 (TrueType)\"\n"
+      "[[files]]\nsource = \"pkg.msi\"\nkind = \"msi_package\"\nmsi_ui_level = \"none\"\n"
+      "uninstall_with_product = true\n"
+      "[[files]]\nsource = \"tool.cpl\"\nkind = \"applet\"\napplet_name = \"Tool\"\n"
+      "[[files]]\nsource = \"srv.dll\"\nkind = \"com_server\"\npermanent = true\n"
+      "[[files]]\nsource = \"lib.tlb\"\nkind = \"type_library\"\nversion = \"2.0\"\n"
+      "[[files]]\nsource = \"drv.inf\"\nkind = \"driver_inf\"\n"
+      "[[files]]\nsource = \"single.dat\"\nkind = \"msi_package\"\n";
+  Project p;
+  ProjectError e;
+  ASSERT_TRUE(Parse(text, p, e)) << e.Text();
+  ASSERT_EQ(p.files.size(), 7u);
+  const FileRecord& font = p.files[0].record;
+  EXPECT_EQ(font.Kind, uint32_t(kKindFont));
+  EXPECT_EQ(font.Title, "Face \xC3\xA9 (TrueType)");  // UTF-8 in the record
+  const FileRecord& msi = p.files[1].record;
+  EXPECT_EQ(msi.MsiUiLevel, 2u);
+  EXPECT_EQ(msi.FileFlags & kFileRecordPackage, uint32_t(kFileRecordPackage));
+  EXPECT_EQ(p.files[2].record.Title, "Tool");
+  EXPECT_EQ(p.files[3].record.FileFlags & kFilePermanent, uint32_t(kFilePermanent));
+  EXPECT_EQ(p.files[4].record.Title, "2.0");
+  // A package without settings: basic dialogs, left in place by the uninstaller.
+  EXPECT_EQ(p.files[6].record.MsiUiLevel, 3u);
+  EXPECT_EQ(p.files[6].record.FileFlags & kFileRecordPackage, 0u);
+
+  Bytes installer;
+  std::string error, json;
+  ASSERT_TRUE(BuildInstaller(p, MakeEngine(), installer, error)) << error;
+  ASSERT_TRUE(InspectInstaller(installer, json, error)) << error;
+  auto files = nlohmann::json::parse(json)["files"];
+  ASSERT_EQ(files.size(), 7u);
+  EXPECT_EQ(files[0]["kind"], "font");
+  EXPECT_EQ(files[0]["font_face"], "Face \u00e9 (TrueType)");
+  EXPECT_EQ(files[1]["msi_ui_level"], "none");
+  EXPECT_EQ(files[1]["uninstall_with_product"], true);
+  EXPECT_EQ(files[2]["applet_name"], "Tool");
+  EXPECT_EQ(files[3]["kind"], "com_server");
+  EXPECT_EQ(files[3]["shared_file"], "kept");
+  EXPECT_EQ(files[4]["shared_file"], "removable");
+  EXPECT_EQ(files[5]["kind"], "driver_inf");
+  EXPECT_FALSE(files[5].contains("shared_file"));
+  EXPECT_EQ(files[6]["msi_ui_level"], "basic");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include "core/message_pump.h"
+#include "core/owner_window.h"
+#include "install/written_components.h"
 #include "portable/text.h"
 #include "setup/corrupt.h"
 #include "setup/engine_state.h"
@@ -63,6 +65,10 @@ void EngineSink::ProcessDeleteList() {
   if (outcome.restart_needed) run_.restart_required = true;
   // What is left is for the uninstaller ([ConditionalDelete]).
   run_.uninstall_data.deletions = std::move(records);
+}
+
+void EngineSink::FileWritten(const FileRecord& record, const std::u16string& destination) {
+  RegisterWrittenComponent(record, destination, *this, run_.uninstall_data, BoxOwner());
 }
 
 }  // namespace ks

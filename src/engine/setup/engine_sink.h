@@ -21,6 +21,7 @@ class EngineSink : public InstallSink {
   [[nodiscard]] bool Pump() override;
   std::span<const uint8_t> PayloadArea() override;
   void ProcessDeleteList() override;
+  void FileWritten(const FileRecord& record, const std::u16string& destination) override;
 
  private:
   SetupArchive& archive_;

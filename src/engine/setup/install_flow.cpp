@@ -25,8 +25,11 @@
 #include "setup/engine_sink.h"
 #include "setup/engine_state.h"
 #include "setup/exit.h"
+#include "setup/firewall_exceptions.h"
 #include "setup/install_batches.h"
 #include "setup/messages.h"
+#include "setup/register_components.h"
+#include "setup/registry_entries.h"
 #include "setup/run_values.h"
 #include "setup/system_checks.h"
 #include "ui/message_box.h"
@@ -286,7 +289,7 @@ constexpr Phase kInstallPhases[] = {
     CheckBitness, CheckExcludedSystems, CheckRequiredProduct, AcquireSingleInstance, FindEarlierInstallation,
     Greet, AskPassword, ShowTextPages, ClosePrograms, ChooseDestination, ChooseStartMenu,
     OpenLog, RestorePoint, PrepareFolders, RecordEarlierFolderValue, RunPreInstallBatches,
-    InstallFiles, Finish};
+    InstallFiles, RegisterComponents, WriteRegistryEntries, AddFirewallExceptions, Finish};
 
 }  // namespace
 
