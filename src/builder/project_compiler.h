@@ -83,6 +83,12 @@ class Compiler {
   bool Languages(const toml::array* a, Settings& s);
   bool DeleteList(const toml::array& a, Settings& s);
   bool CloseList(const toml::array& a, Settings& s);
+  // project_finish.cpp
+  bool Finish(const toml::table* t, Settings& s);
+  bool UninstallValues(const toml::array& a, Settings& s);
+  bool ReadProjectFile(const toml::node& where, std::string& out);  // a file named relative to the project
+  bool TextFiles(const toml::table& t, std::string_view key, std::vector<Blob>& out);
+  bool IconFile(const toml::table& t, std::string_view key, Blob& out);
   bool Files(const toml::array* a, std::vector<PayloadFile>& files);
   bool ParseDest(const toml::node& where, std::string dest, bool folder_source, Placement& out);
   bool AddFile(const toml::table& entry, const fs::path& source, const fs::path& relative,
