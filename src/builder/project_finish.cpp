@@ -8,6 +8,7 @@
 #include "portable/text.h"
 #include "portable/uninstall_key.h"
 #include "project_compiler.h"
+#include "project_finish.h"
 
 namespace ks::builder::compile {
 
@@ -130,3 +131,20 @@ bool Compiler::UninstallValues(const toml::array& a, Settings& s) {
 }
 
 }  // namespace ks::builder::compile
+
+namespace ks::builder {
+
+std::vector<std::string_view> FinishSwitches(uint32_t option_flags2) {
+  std::vector<std::string_view> on;
+  for (const compile::FinishFlag& f : compile::kFinishFlags)
+    if (option_flags2 & f.bit) on.push_back(f.key);
+  return on;
+}
+
+uint32_t FinishSwitchBits() {
+  uint32_t bits = 0;
+  for (const compile::FinishFlag& f : compile::kFinishFlags) bits |= f.bit;
+  return bits;
+}
+
+}  // namespace ks::builder
