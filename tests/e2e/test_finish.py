@@ -324,6 +324,58 @@ class RestartQuestionTest(unittest.TestCase):
             ti.reg("delete", f"{UNINSTALL_KEY}\\KS Finish Question", "/f")
 
 
+class CopiedUninstallerTest(unittest.TestCase):
+    """Without the bare engine image the uninstaller is a copy of the
+    installer; one in use is replaced at the restart."""
+    NAME = "KS Finish Copy"
+    FOLDER = f"{BASE}\\Finish Copy"
+
+    def tearDown(self):
+        ti.reg("delete", ti.SESSION_MANAGER, "/v", "PendingFileRenameOperations", "/f")
+        ti.reg("delete", f"{UNINSTALL_KEY}\\{self.NAME}", "/f")
+
+    def test_copy_and_its_replacement_when_in_use(self):
+        text = finish_project(self.NAME, self.FOLDER, "ask_restart_when_silent = true\n",
+                              options={"uninstaller_image": False})
+        installer = harness.build_installer(text, {"files/a.txt": b"a"})
+        with open(installer, "rb") as f:
+            whole = f.read()
+        uninstaller = f"{self.FOLDER}\\uninstall\\uninstall.exe"
+        ti.assert_silent_success(self, ti.run_setup(installer))
+        with open(ti.unix_path(uninstaller), "rb") as f:
+            self.assertEqual(f.read(), whole)
+
+        with ti.Holder(uninstaller):
+            report = probe_run(quote(installer) + " /a", timeout=30, press="No")
+        t = ti.texts(installer)
+        self.assertEqual([(b["caption"], b["text"]) for b in boxes(report)], [(t[20], t[37])])
+        temps = [f for f in ti.files_below(self.FOLDER) if f.startswith("uninstall\\OQT")]
+        self.assertEqual(len(temps), 1)
+        temp = f"{self.FOLDER}\\{temps[0]}"
+        with open(ti.unix_path(temp), "rb") as f:
+            self.assertEqual(f.read(), whole)
+        self.assertIn(f'"{uninstaller}" was successfully registered for replacement.\r\n'
+                      f'Temporary file is "{temp}"\r\nReboot will be required.\r\n', ti.logged_text(self, self.FOLDER))
+        pending = ti.reg_values(ti.SESSION_MANAGER).get("PendingFileRenameOperations") or []
+        self.assertIn("\\??\\" + temp, pending)
+
+
+class LaunchOnExitTest(unittest.TestCase):
+    def test_program_given_with_r_starts_after_a_clean_run(self):
+        folder = f"{BASE}\\Finish Launch"
+        installer = harness.build_installer(finish_project("KS Finish Launch", folder), {"files/a.txt": b"a"})
+        marker = f"{BASE}\\launched-{os.getpid()}"
+        # "`" stands for a double quote inside the /r: text.
+        report = probe_run(quote(installer) + f' /a /r:"cmd.exe /c mkdir `{marker}`"', timeout=30)
+        ti.assert_silent_success(self, report)
+        deadline = time.time() + 20
+        while not os.path.isdir(ti.unix_path(marker)) and time.time() < deadline:
+            time.sleep(0.1)
+        self.assertTrue(os.path.isdir(ti.unix_path(marker)))
+        self.assertIn(f"Launch on exit: cmd.exe /c mkdir \"{marker}\"\r\n", ti.logged_text(self, folder))
+        ti.reg("delete", f"{UNINSTALL_KEY}\\KS Finish Launch", "/f")
+
+
 class SilentRestartTest(unittest.TestCase):
     """A silent run with a file waiting restarts without asking. Under Wine a
     restart ends the prefix's session, so this runs in a prefix of its own."""

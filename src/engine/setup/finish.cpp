@@ -8,7 +8,6 @@
 
 #include "core/code_page.h"
 #include "core/delete_file.h"
-#include "core/file.h"
 #include "core/folder_removal.h"
 #include "core/library_loader.h"
 #include "core/privilege.h"
@@ -69,15 +68,15 @@ bool WriteWholeFile(const std::u16string& path, std::span<const uint8_t> data) {
   UniqueHandle file(CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD written = 0;
-  if (!data.empty() && (!WriteFile(file.get(), data.data(), DWORD(data.size()), &written, nullptr) ||
-                        written != data.size())) {
-    DWORD error = written != data.size() && GetLastError() == ERROR_SUCCESS ? ERROR_WRITE_FAULT : GetLastError();
-    file.reset();
-    DeleteFileW(W(path));
-    SetLastError(error);
-    return false;
-  }
-  return true;
+  if (data.empty()) return true;
+  if (WriteFile(file.get(), data.data(), DWORD(data.size()), &written, nullptr) && written == data.size())
+    return true;
+  // No partial file stays under the name.
+  DWORD error = written != data.size() && GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : GetLastError();
+  file.reset();
+  DeleteFileW(W(path));
+  SetLastError(error);
+  return false;
 }
 
 std::span<const uint8_t> Span(const Blob& blob) {
@@ -194,11 +193,9 @@ void WriteUninstallerImage(InstallRun& run, const std::u16string& path) {
 void CopyUninstaller(InstallRun& run, const std::u16string& path) {
   EngineState& e = Engine();
   if (CopyFileW(W(e.module_path), W(path), FALSE)) return;
-  DWORD error = GetLastError();
-  std::u16string folder = run.UninstallDir;
   wchar_t temp[MAX_PATH];
-  if (!GetTempFileNameW(W(folder), L"OQT", 0, temp)) {
-    error = GetLastError();
+  if (!GetTempFileNameW(W(run.UninstallDir), L"OQT", 0, temp)) {
+    DWORD error = GetLastError();
     e.log.AddFailure(u"Failed to register '" + path +
                      u"' for replacement because no temporary file could be created.\r\n" +
                      SystemErrorText(error) + u"\r\n\r\n");
@@ -211,7 +208,7 @@ void CopyUninstaller(InstallRun& run, const std::u16string& path) {
                      temporary, u"\"\r\nReboot will be required.\r\n\r\n"});
     return;
   }
-  error = GetLastError();
+  DWORD error = GetLastError();
   e.log.AddFailure(u"Failed to register '" + path + u"' for replacement with temporary file '" + temporary +
                    u"'\r\n" + SystemErrorText(error) + u"\r\n\r\n");
   DeleteFileW(temp);
@@ -350,7 +347,7 @@ void CommitRestorePoint(InstallRun& run) {
   run.restore_point_open = false;
 }
 
-void EndLog(InstallRun& run, FinishChoices&) {
+void EndLog(InstallRun& run) {
   EngineState& e = Engine();
   const Settings& s = e.settings();
   if (e.command_line.RunProgram) e.log.LogConcat({u"Launch on exit: ", *e.command_line.RunProgram, u"\r\n"});
@@ -452,8 +449,8 @@ void FinishInstallation(InstallRun& run) {
   SendInstallNotification(run);
   TellShellDesktopChanged();
   CommitRestorePoint(run);
-  FinishChoices choices;
-  EndLog(run, choices);
+  EndLog(run);
+  FinishChoices choices;  // what the Summary page offers; nothing while it is not shown
   bool restart = AskForRestart(run);
   RunExitBatch();
   RemoveEmptyFolders(run);
