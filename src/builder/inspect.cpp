@@ -6,6 +6,7 @@
 
 #include "inspect_registry.h"
 #include "named_values.h"
+#include "project_finish.h"
 #include "portable/archive.h"
 #include "portable/install_rules.h"
 #include "portable/overwrite_rules.h"
@@ -81,6 +82,9 @@ Json ProjectJson(const Settings& s, uint32_t archive_flags) {
   }
   left[0] &= ~uint32_t(kOptRequiredProduct);  // shown as "required_product" below
   j["options"] = options;
+  j["finish"] = Json::array();
+  for (std::string_view name : FinishSwitches(s.OptionFlags2)) j["finish"].push_back(std::string(name));
+  left[1] &= ~FinishSwitchBits();
   if (left[0] || left[1] || left[2])
     j["unnamed_bits"] = {{"OptionFlags", Hex32(left[0])}, {"OptionFlags2", Hex32(left[1])},
                          {"ArchiveFlags", Hex32(left[2])}};

@@ -103,7 +103,6 @@ constexpr NotYet kNotYet[] = {
     {"desktop_uninstall_shortcut", kNoShortcuts},
     {"log_shortcut", kNoShortcuts},
     {"desktop_folder_from_product", kNoShortcuts},
-    {"silent_uninstall", "the uninstall registration is not written"},
     {"folder_page", kNoPages},
     {"start_menu_page", kNoPages},
     {"progress_page", kNoPages},
@@ -665,14 +664,14 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   if (!NoNulCharacters(root)) return false;
   if (!CheckKeys(root, "the project",
                  {"product", "options", "archive", "files", "languages", "required_product", "batches", "delete",
-                  "close", "registry", "associations", "firewall"}))
+                  "close", "registry", "associations", "firewall", "finish", "uninstall_values"}))
     return false;
   const toml::table* product = root["product"].as_table();
   if (!product) {
     error_ = {file_name_, 1, 1, "missing [product] table"};
     return false;
   }
-  for (std::string_view key : {"options", "archive", "required_product", "batches"}) {
+  for (std::string_view key : {"options", "archive", "required_product", "batches", "finish"}) {
     if (const toml::node* n = root.get(key); n && !n->is_table())
       return Fail(*n, std::string(key) + " must be a table ([" + std::string(key) + "])");
   }
@@ -690,6 +689,7 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   if (const toml::table* t = root["batches"].as_table(); t && !Batches(*t, s)) return false;
   if (!Options(root["options"].as_table(), s, out.archive_flags)) return false;
   if (!CrossChecks(root, out)) return false;
+  if (!Finish(root["finish"].as_table(), s)) return false;
   if (!Archive(root["archive"].as_table(), out)) return false;
   if (out.blowfish_key && !(out.archive_flags & kArcBlowfish))
     return Fail(*root["archive"]["key"].node(), "an archive key needs the blowfish option");
@@ -706,6 +706,8 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   if (!ok || (list && !Associations(*list, s))) return false;
   list = GetArrayOfTables(root, "firewall", ok);
   if (!ok || (list && !FirewallItems(*list, s))) return false;
+  list = GetArrayOfTables(root, "uninstall_values", ok);
+  if (!ok || (list && !UninstallValues(*list, s))) return false;
   list = GetArrayOfTables(root, "files", ok);
   if (!ok || !Files(list, out.files)) return false;
   // The engine makes the shared folder whenever it has a name: give it one only when files go there.

@@ -87,6 +87,12 @@ class Compiler {
   bool RegistryEntries(const toml::array& a, Settings& s);
   bool Associations(const toml::array& a, Settings& s);
   bool FirewallItems(const toml::array& a, Settings& s);
+  // project_finish.cpp
+  bool Finish(const toml::table* t, Settings& s);
+  bool UninstallValues(const toml::array& a, Settings& s);
+  bool ReadProjectFile(const toml::node& where, std::string& out);  // a file named relative to the project
+  bool TextFiles(const toml::table& t, std::string_view key, std::vector<Blob>& out);
+  bool IconFile(const toml::table& t, std::string_view key, Blob& out);
   bool Files(const toml::array* a, std::vector<PayloadFile>& files);
   // The component fields of a [[files]] entry (font face, applet name, MSI
   // package settings), checked against its kind and stored in `base`.

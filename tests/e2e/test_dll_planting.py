@@ -14,7 +14,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 from harness import boxes, find_binary  # noqa: E402
-from test_install import BASE, OLD_TIME, files_below, logged_text, project, run_setup, unix_path  # noqa: E402
+from test_install import BASE, OLD_TIME, UNINSTALL_FILES, files_below, logged_text, project, run_setup, unix_path  # noqa: E402
 
 # KnownDLLs of every Windows from 7 on (the list shrank after 7: wininet,
 # urlmon, iertutil, usp10 and lpk left it), and ntdll, which is always mapped
@@ -168,8 +168,7 @@ class PlantedDllTest(unittest.TestCase):
         self.assertEqual(sorted(marked(".loaded") - system_pulled), [], "planted libraries loaded")
         self.assertFalse(os.path.exists(existing + ".loaded"))  # read as data, never run
         self.assertEqual((boxes(report), report["exit_code"]), ([], 1))
-        self.assertEqual(files_below(self.FOLDER), {"app.dll", "readme.txt", "uninstall\\Install.log",
-                                                    "uninstall\\Uninstall.DAT"})
+        self.assertEqual(files_below(self.FOLDER), {"app.dll", "readme.txt"} | UNINSTALL_FILES)
         with open(existing, "rb") as f:
             self.assertEqual(f.read(), self.NEW)
         # The version came from the system's version.dll, not the planted stand-in.

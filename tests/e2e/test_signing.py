@@ -15,7 +15,7 @@ import harness  # noqa: E402
 import settings_script as ss  # noqa: E402
 import setup_image as si  # noqa: E402
 from harness import boxes  # noqa: E402
-from test_install import BASE, assert_silent_success, files_below, project, run_setup, texts, unix_path  # noqa: E402
+from test_install import BASE, UNINSTALL_FILES, assert_silent_success, files_below, project, run_setup, texts, unix_path  # noqa: E402
 
 FILES = {"files/readme.txt": b"Signed product.\r\n", "files/data/table.bin": bytes(range(256)) * 40}
 
@@ -98,8 +98,7 @@ class SigningTest(unittest.TestCase):
                 self.assertEqual(harness.inspect(signed)["checks"]["engine_checksum"], "ok")
 
                 assert_silent_success(self, run_setup(signed))
-                self.assertEqual(files_below(folder), {"readme.txt", "data\\table.bin", "uninstall\\Install.log",
-                                                       "uninstall\\Uninstall.DAT"})
+                self.assertEqual(files_below(folder), {"readme.txt", "data\\table.bin"} | UNINSTALL_FILES)
                 with open(unix_path(folder + "\\data\\table.bin"), "rb") as f:
                     self.assertEqual(f.read(), FILES["files/data/table.bin"])
 

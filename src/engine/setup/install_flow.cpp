@@ -25,11 +25,13 @@
 #include "setup/engine_sink.h"
 #include "setup/engine_state.h"
 #include "setup/exit.h"
+#include "setup/finish.h"
 #include "setup/firewall_exceptions.h"
 #include "setup/install_batches.h"
 #include "setup/messages.h"
 #include "setup/register_components.h"
 #include "setup/registry_entries.h"
+#include "setup/run_context.h"
 #include "setup/run_values.h"
 #include "setup/system_checks.h"
 #include "ui/message_box.h"
@@ -191,21 +193,7 @@ void InstallFiles(InstallRun& run) {
   Status(8);
   Progress(2);
 
-  InstallContext context;
-  context.InstallDir = run.InstallDir;
-  context.SharedDir = run.SharedPath;
-  context.UninstallDir = run.UninstallDir;
-  context.FontsDir = VariableValue(kVarFontDir, CurrentInstallValues());
-  context.SystemDir = VariableValue(kVarSystemDir, CurrentInstallValues());
-  context.WindowsDir = e.windows_folder;
-  context.InstallOnRemovable = run.removable_destination;
-  context.SharedPathOnRemovable = s.SharedPathOnRemovable;
-  context.OptionFlags = run.OptionFlags(s);
-  context.OptionFlags2 = s.OptionFlags2;
-  context.ArchiveFlags = run.ArchiveFlags(e.header());
-  context.FileSizes = e.header().FileSizes;
-  context.Cipher = archive.Cipher();
-
+  InstallContext context = RunInstallContext(run);
   EngineSink sink(archive, run);
   WaitSinceStatus(s.MinStatusTime);
   int code = InstallPayload(context, sink, run.payload);
@@ -216,71 +204,6 @@ void InstallFiles(InstallRun& run) {
   if (context.OptionFlags & kOptRestartRequired) run.restart_required = true;
 }
 
-// The folder joins the machine's PATH; the uninstaller takes it off again
-// through the uninstall key's AddToPathSubfolder.
-void AddToPath(const std::u16string& install_dir, const std::u16string& subfolder) {
-  InstallLog& log = Engine().log;
-  std::u16string folder = PathEntryFolder(install_dir, subfolder);
-  switch (EditPath(true, folder)) {
-    case PathEdit::kFolderMissing:
-      log.LogConcat({u"Couldn't add \"", folder, u"\" to the PATH because it does not exist.\r\n"});
-      break;
-    case PathEdit::kWriteFailed: {
-      DWORD error = GetLastError();
-      log.LogConcat({u"Failed to add \"", folder, u"\" to the PATH: ", SystemErrorText(error), u"\r\n"});
-      break;
-    }
-    case PathEdit::kChanged:
-    case PathEdit::kUnchanged:
-    case PathEdit::kNoPath:
-      break;
-  }
-}
-
-void Finish(InstallRun& run) {
-  EngineState& e = Engine();
-  const Settings& s = e.settings();
-  if (run.OptionFlags(s) & kOptAddToPath) AddToPath(run.InstallDir, s.AddToPathSubfolder);
-  Progress(100);
-  Status(36);
-  if (run.registers_uninstaller) {
-    std::u16string path = JoinPath(run.UninstallDir, kUninstallDataFileName);
-    run.uninstall_data.auto_close = AutoCloseFromSettings(run.uninstall_close_list);
-    run.uninstall_data.SetMessages([](int n) { return Text(n); }, Text(0));
-    if (!WriteUninstallData(path, run.uninstall_data)) {
-      DWORD error = GetLastError();
-      e.log.AddFileFailure(Text(kMsgFileNotWritten), path, SystemErrorText(error));
-    }
-  }
-  RunPostInstallBatch();
-  if (run.restore_point_open && !EndRestorePoint()) e.log.LogText(u"Failed to commit restore point.\r\n");
-  if (e.command_line.RunProgram) e.log.LogConcat({u"Launch on exit: ", *e.command_line.RunProgram, u"\r\n"});
-
-  LogFinish finish;
-  finish.product_name = s.ProductName;
-  finish.product_version = s.ProductVersionW;
-  finish.install_folder = run.InstallDir;
-  finish.uninstall_subdir = s.UninstallSubdir;
-  finish.earlier_installation = run.earlier.exists;
-  finish.old_version = SystemCodePage().ToWide(run.earlier.DisplayVersion);
-  finish.option_flags = run.OptionFlags(s);
-  finish.option_flags2 = s.OptionFlags2;
-  finish.silent = e.AutomaticMode;
-  finish.finish_items = !s.FinishText1.empty() || !s.FinishText2.empty() || !s.FinishText3.empty();
-  finish.reboot_required = run.restart_required;
-  finish.text = [](int n) { return Text(n); };
-  finish.message_box = [](const std::u16string& body, const std::u16string& caption, UINT flags) {
-    return ShowMessageBox(body, caption, flags);
-  };
-  // "Reinstall" means the same version again, whether or not the settings
-  // asked to classify the installation.
-  bool reinstall = run.earlier.exists && !run.earlier.DisplayVersion.empty() &&
-                   CompareVersions(run.earlier.DisplayVersion, s.ProductVersion) == 0;
-  e.log.FinishLog(finish, reinstall, !e.AutomaticMode);
-  e.log_active = false;
-  RunExitBatch();
-}
-
 // The installation, in its fixed order. What a phase decides or produces
 // stays in the run for the phases after it.
 using Phase = void (*)(InstallRun&);
@@ -289,7 +212,7 @@ constexpr Phase kInstallPhases[] = {
     CheckBitness, CheckExcludedSystems, CheckRequiredProduct, AcquireSingleInstance, FindEarlierInstallation,
     Greet, AskPassword, ShowTextPages, ClosePrograms, ChooseDestination, ChooseStartMenu,
     OpenLog, RestorePoint, PrepareFolders, RecordEarlierFolderValue, RunPreInstallBatches,
-    InstallFiles, RegisterComponents, WriteRegistryEntries, AddFirewallExceptions, Finish};
+    InstallFiles, RegisterComponents, WriteRegistryEntries, AddFirewallExceptions, FinishInstallation};
 
 }  // namespace
 
