@@ -1,6 +1,7 @@
 // Small pure rules: versions, dates, file error texts, text conversions.
 #include <gtest/gtest.h>
 
+#include "portable/exit_codes.h"
 #include "portable/date_format.h"
 #include "portable/file_errors.h"
 #include "portable/text.h"
@@ -71,6 +72,36 @@ TEST(TextFormat, Conversions) {
   EXPECT_EQ(FormatText(u"%s and %s", {u"one"}), u"one and %s");
   EXPECT_EQ(FormatText(u"%ls/%ld", {u"w", int64_t(5)}), u"w/5");
   EXPECT_EQ(FormatText(u"trailing %", {}), u"trailing %");
+}
+
+}  // namespace
+}  // namespace ks
+
+namespace ks {
+namespace {
+
+TEST(ExitCodes, ClassicAndDeploymentSets) {
+  const struct {
+    ExitCode end;
+    ExitFacts facts;
+    unsigned classic, deployment;
+  } kCases[] = {
+      {ExitCode::kInstallEnd, {}, 1, 0},
+      {ExitCode::kInstallEnd, {.restart_pending = true}, 1, 3010},
+      {ExitCode::kInstallEnd, {.restart_pending = true, .failures = true}, 1, 1603},
+      {ExitCode::kUninstallEnd, {}, 0, 0},
+      {ExitCode::kUninstallEnd, {.failures = true}, 0, 1603},
+      {ExitCode::kCancelled, {}, 1, 1602},
+      {ExitCode::kRefused, {}, 1, 1603},
+      {ExitCode::kAnotherInstance, {}, 1, 1618},
+      {ExitCode::kFatal, {.restart_pending = true}, 1, 1603},
+  };
+  for (const auto& c : kCases) {
+    ExitFacts facts = c.facts;
+    EXPECT_EQ(ProcessExitCode(c.end, facts), c.classic) << int(c.end);
+    facts.deployment = true;
+    EXPECT_EQ(ProcessExitCode(c.end, facts), c.deployment) << int(c.end);
+  }
 }
 
 }  // namespace
