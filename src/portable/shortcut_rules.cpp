@@ -163,4 +163,8 @@ RemovalRecords RemovalFor(ShortcutPlace place, bool keep_on_uninstall, std::u16s
   return r;
 }
 
+bool TaskbarPinSupported(const OsFacts& os) {
+  return os.platform_id == 2 && (os.major > 6 || (os.major == 6 && os.minor >= 1)) && os.major < 10;
+}
+
 }  // namespace ks

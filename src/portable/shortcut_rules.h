@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "portable/os_name_rule.h"
 #include "portable/settings.h"
 #include "portable/shortcut_record.h"
 
@@ -66,5 +67,8 @@ struct RemovalRecords {
 // the folder when the name reaches into a subfolder, always for the other
 // folder, never for Startup.
 RemovalRecords RemovalFor(ShortcutPlace place, bool keep_on_uninstall, std::u16string_view name);
+
+// Taskbar pins exist on Windows 7 and 8.x only: NT 6.1 up to, not including, 10.
+bool TaskbarPinSupported(const OsFacts& os);
 
 }  // namespace ks

@@ -142,3 +142,28 @@ TEST(ShortcutRules, RemovalRecords) {
 
 }  // namespace
 }  // namespace ks
+
+namespace ks {
+namespace {
+
+TEST(ShortcutRules, TaskbarPinSystems) {
+  struct Case { unsigned platform, major, minor; bool pin; };
+  const Case kCases[] = {
+      {2, 6, 0, false},   // Vista
+      {2, 6, 1, true},    // 7
+      {2, 6, 3, true},    // 8.1
+      {2, 6, 4, true},    // the 10 previews called themselves 6.4
+      {2, 10, 0, false},  // 10 and 11
+      {1, 6, 1, false},   // not NT
+  };
+  for (const Case& c : kCases) {
+    OsFacts os;
+    os.platform_id = c.platform;
+    os.major = c.major;
+    os.minor = c.minor;
+    EXPECT_EQ(TaskbarPinSupported(os), c.pin) << c.major << "." << c.minor;
+  }
+}
+
+}  // namespace
+}  // namespace ks
