@@ -34,6 +34,9 @@ std::span<const NamedValue> DeleteRestartNames();
 // [[close]] action: the action byte of a CloseList entry.
 std::span<const NamedValue> CloseActionNames();
 
+// [[shortcuts]] window: the WindowState byte of a ShortcutList entry.
+std::span<const NamedValue> ShortcutWindowNames();
+
 // The entry called `name`, or null.
 const NamedValue* FindByName(std::span<const NamedValue> table, std::string_view name);
 // The first name of `value`, or "" when the table has none.
