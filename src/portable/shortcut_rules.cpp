@@ -164,6 +164,7 @@ RemovalRecords RemovalFor(ShortcutPlace place, bool keep_on_uninstall, std::u16s
 }
 
 bool TaskbarPinSupported(const OsFacts& os) {
+  if (os.wine) return false;
   return os.platform_id == 2 && (os.major > 6 || (os.major == 6 && os.minor >= 1)) && os.major < 10;
 }
 

@@ -68,7 +68,9 @@ struct RemovalRecords {
 // folder, never for Startup.
 RemovalRecords RemovalFor(ShortcutPlace place, bool keep_on_uninstall, std::u16string_view name);
 
-// Taskbar pins exist on Windows 7 and 8.x only: NT 6.1 up to, not including, 10.
+// Taskbar pins exist on Windows 7 and 8.x only: NT 6.1 up to, not including,
+// 10. Wine reports 7 but has no pin verb, and its shell starts the link's
+// program for an unknown verb instead, so no pin is tried there.
 bool TaskbarPinSupported(const OsFacts& os);
 
 }  // namespace ks

@@ -147,7 +147,7 @@ namespace ks {
 namespace {
 
 TEST(ShortcutRules, TaskbarPinSystems) {
-  struct Case { unsigned platform, major, minor; bool pin; };
+  struct Case { unsigned platform, major, minor; bool pin; bool wine = false; };
   const Case kCases[] = {
       {2, 6, 0, false},   // Vista
       {2, 6, 1, true},    // 7
@@ -155,12 +155,14 @@ TEST(ShortcutRules, TaskbarPinSystems) {
       {2, 6, 4, true},    // the 10 previews called themselves 6.4
       {2, 10, 0, false},  // 10 and 11
       {1, 6, 1, false},   // not NT
+      {2, 6, 1, false, true},  // Wine as 7
   };
   for (const Case& c : kCases) {
     OsFacts os;
     os.platform_id = c.platform;
     os.major = c.major;
     os.minor = c.minor;
+    os.wine = c.wine;
     EXPECT_EQ(TaskbarPinSupported(os), c.pin) << c.major << "." << c.minor;
   }
 }

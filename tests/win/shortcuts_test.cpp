@@ -9,6 +9,7 @@
 
 #include "../probe/lnk_fields.h"
 #include "core/file_access.h"
+#include "core/os_name.h"
 #include "core/wide.h"
 #include "core_test_folder.h"
 #include "install/shortcut_folders.h"
@@ -131,6 +132,14 @@ TEST_F(Shortcuts, SystemFolders) {
   EXPECT_FALSE(f.start_menu_double);  // NT
   EXPECT_EQ(&StartupFolder(f, kShortcutAllUsers), &f.startup_all);
   EXPECT_EQ(&StartupFolder(f, 0), &f.startup);
+}
+
+// These tests run under Wine: it reports Windows 7, yet no pin is tried.
+TEST_F(Shortcuts, WineIsToldApartForThePin) {
+  OsFacts os = GatherOsFacts();
+  EXPECT_TRUE(os.wine);
+  EXPECT_EQ(os.major * 10 + os.minor, 61u);
+  EXPECT_FALSE(TaskbarPinSupported(os));
 }
 
 }  // namespace
