@@ -9,6 +9,7 @@ shortcut leaves the prefix."""
 import json
 import os
 import shutil
+import subprocess
 import sys
 import unittest
 
@@ -304,6 +305,78 @@ class TaskbarPinTest(unittest.TestCase):
         self.assertFalse([i for i in items if "taskbar" in i], items)
         for temp in ("\\Temp", "\\AppData\\Local\\Temp"):
             self.assertFalse(os.path.exists(ti.unix_path(user_profile() + temp + "\\KS Pin Pinned.LNK")))
+
+
+class RemovableDrive:
+    """A folder mapped as drive R: that Wine reports as removable, for the time
+    of a with block (Wine reads drive types when its server starts)."""
+
+    def __init__(self):
+        e = harness.env()
+        self.folder = os.path.join(e.out_dir, "drive-r")
+        self.link = os.path.join(e.prefix, "dosdevices", "r:")
+
+    def restart(self):
+        e = harness.env()
+        subprocess.run(["wineserver", "-k"], env=e.env)
+        subprocess.run(["wineserver", "-w"], env=e.env)
+        e._server_kept = False
+
+    def __enter__(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+        os.makedirs(self.folder)
+        if os.path.lexists(self.link):
+            os.remove(self.link)
+        os.symlink(self.folder, self.link)
+        ti.reg("add", r"HKLM\Software\Wine\Drives", "/v", "r:", "/d", "floppy", "/f")
+        self.restart()
+        return self
+
+    def __exit__(self, *exc):
+        ti.reg("delete", r"HKLM\Software\Wine\Drives", "/v", "r:", "/f")
+        os.remove(self.link)
+        self.restart()
+        return False
+
+    def path(self, windows):
+        assert windows[:3].upper() == "R:\\", windows
+        return os.path.join(self.folder, *windows[3:].split("\\"))
+
+
+class RootShortcutTest(unittest.TestCase):
+    NAME = "KS Root"
+    FOLDER = "R:\\KS Root"
+
+    def test_root_shortcut_on_a_removable_destination(self):
+        extra = """
+[[shortcuts]]
+target = "app.exe"
+name = "Skipped"
+start_menu = true
+
+[root_shortcut]
+target = "\\"%InstallDir%\\\\app.exe\\" -portable"
+name = "<product> Start"
+"""
+        text = ti.project(self.NAME, files="app.exe", options={"verbose_log": True, "no_start_menu_on_removable": True},
+                          product={"install_dir": self.FOLDER}, extra=extra)
+        installer = harness.build_installer(text, {"app.exe": b"MZ"})
+        with RemovableDrive() as drive:
+            ti.assert_silent_success(self, ti.run_setup(installer))
+            link = "R:\\KS Root Start.lnk"
+            got = read_links(link)[link]
+            self.assertTrue(got["loaded"], got)
+            app = (self.FOLDER + "\\app.exe").lower()
+            self.assertEqual((got["target"].lower(), got["arguments"], got["working_folder"].lower(),
+                              got["icon"].lower()), (app, "-portable", self.FOLDER.lower(), app))
+            with open(drive.path(self.FOLDER + "\\uninstall\\Install.log"), "rb") as f:
+                log = f.read()[3:].decode("utf-8")
+            with open(drive.path(self.FOLDER + "\\uninstall\\Uninstall.DAT"), "rb") as f:
+                items = f.read().decode(ACP).split("\r\n")
+        self.assertIn(f"\r\nRoot Shortcut(KS Root Start) >>> {link}\r\n", log)
+        self.assertIn(link, items)
+        # The list is skipped on removable drives when asked.
+        self.assertNotIn("Skipped", log)
 
 
 if __name__ == "__main__":
