@@ -236,6 +236,7 @@ Json SettingsJson(const Settings& s) {
                     {"Arguments", Utf8(e.Arguments)}, {"WorkingFolder", Ansi(e.WorkingFolder)},
                     {"OnDesktop", e.OnDesktop}, {"InStartMenu", e.InStartMenu}, {"InStartup", e.InStartup},
                     {"OtherFolder", Ansi(e.OtherFolder)}, {"WindowState", e.WindowState},
+                    {"window", Named(ShortcutWindowNames(), e.WindowState)},
                     {"KeepOnUninstall", e.KeepOnUninstall}});
   }
   j["ShortcutList"] = list;

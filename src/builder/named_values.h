@@ -42,6 +42,9 @@ std::span<const NamedValue> AssociationKindNames();
 // [[firewall]] protocol: the flags field of a port item.
 std::span<const NamedValue> FirewallProtocolNames();
 
+// [[shortcuts]] window: the WindowState byte of a ShortcutList entry.
+std::span<const NamedValue> ShortcutWindowNames();
+
 // The entry called `name`, or null.
 const NamedValue* FindByName(std::span<const NamedValue> table, std::string_view name);
 // The first name of `value`, or "" when the table has none.

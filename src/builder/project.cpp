@@ -56,6 +56,7 @@ constexpr NamedOption kOptions[] = {
     {"silent_errors", FlagWord::kOptionFlags2, kOpt2SilentErrors, false},
     {"compare_versions", FlagWord::kOptionFlags2, kOpt2CompareVersions, false},
     {"no_network_path", FlagWord::kOptionFlags2, kOpt2NoNetworkPath, false},
+    {"uninstall_folder_shortcut", FlagWord::kOptionFlags2, kOpt2UninstallFolderShortcut, false},
     {"maximised", FlagWord::kOptionFlags2, kOpt2Maximised, false},
     {"keep_fallback_title", FlagWord::kOptionFlags2, kOpt2KeepFallbackTitle, false},
     {"no_greeting", FlagWord::kOptionFlags2, kOpt2NoGreeting, false},
@@ -95,14 +96,9 @@ constexpr NamedOption kOptions[] = {
 struct NotYet {
   std::string_view option, missing;
 };
-constexpr std::string_view kNoShortcuts = "shortcuts are not made";
 constexpr std::string_view kNoPages = "the wizard pages are not drawn";
 constexpr std::string_view kNoMainWindow = "there is no main window";
 constexpr NotYet kNotYet[] = {
-    {"uninstall_shortcut", kNoShortcuts},
-    {"desktop_uninstall_shortcut", kNoShortcuts},
-    {"log_shortcut", kNoShortcuts},
-    {"desktop_folder_from_product", kNoShortcuts},
     {"folder_page", kNoPages},
     {"start_menu_page", kNoPages},
     {"progress_page", kNoPages},
@@ -664,7 +660,8 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   if (!NoNulCharacters(root)) return false;
   if (!CheckKeys(root, "the project",
                  {"product", "options", "archive", "files", "languages", "required_product", "batches", "delete",
-                  "close", "registry", "associations", "firewall", "finish", "uninstall_values"}))
+                  "close", "registry", "associations", "firewall", "finish", "uninstall_values", "shortcuts",
+                  "desktop_folder", "root_shortcut", "taskbar_pin"}))
     return false;
   const toml::table* product = root["product"].as_table();
   if (!product) {
@@ -710,6 +707,8 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   if (!ok || (list && !UninstallValues(*list, s))) return false;
   list = GetArrayOfTables(root, "files", ok);
   if (!ok || !Files(list, out.files)) return false;
+  list = GetArrayOfTables(root, "shortcuts", ok);
+  if (!ok || (list && !ShortcutList(*list, s)) || !ShortcutTables(root, s)) return false;
   // The engine makes the shared folder whenever it has a name: give it one only when files go there.
   if (std::none_of(out.files.begin(), out.files.end(),
                    [&](const PayloadFile& f) { return UsesSharedFolder(f.record); }))

@@ -106,6 +106,10 @@ class Compiler {
   bool WalkFolder(const toml::node& where, const fs::path& folder, const fs::path& relative,
                   std::vector<fs::path>& ancestors, std::vector<fs::path>& found);
   bool UsesSharedFolder(const FileRecord& record) const;
+  // project_shortcuts.cpp
+  bool ShortcutList(const toml::array& a, Settings& s);
+  bool ShortcutTables(const toml::table& root, Settings& s);
+  bool ReadIcon(const toml::table& t, std::string_view key, Blob& out);
 
   std::string file_name_;
   fs::path base_dir_;

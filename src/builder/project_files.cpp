@@ -215,11 +215,6 @@ bool Compiler::Files(const toml::array* a, std::vector<PayloadFile>& files) {
       if (!found) return Fail(*k, "kind must be one of " + NameList(FileKindNames()));
       kind = found;
     }
-    for (const char* key : {"desktop_shortcut", "start_menu_shortcut"}) {
-      const toml::node* n = t->get(key);
-      if (n && n->is_boolean() && n->as_boolean()->get())
-        Warn(*n, std::string(key) + " is stored, but this engine does not make shortcuts yet");
-    }
     base.Kind = kind->value;
     if (!GetNamed(*t, "overwrite", OverwriteNames(), overwrite)) return false;
     if (overwrite->name == "always" && base.Kind != kKindFile)

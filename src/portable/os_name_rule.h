@@ -19,6 +19,7 @@ struct OsFacts {
   bool media_center = false; // SM_MEDIACENTER
   bool starter = false;      // SM_STARTER
   bool tablet_pc = false;    // SM_TABLETPC
+  bool wine = false;         // Wine: reports a Windows version, lacks parts of its shell
   std::u16string service_pack;
 };
 

@@ -54,6 +54,7 @@ enum : uint32_t {
   kOpt2SilentErrors = 0x8,
   kOpt2CompareVersions = 0x10,
   kOpt2NoNetworkPath = 0x20,
+  kOpt2UninstallFolderShortcut = 0x40,  // an uninstaller shortcut in the uninstall data folder
   kOpt2Maximised = 0x100,
   kOpt2KeepFallbackTitle = 0x400,
   kOpt2NoGreeting = 0x800,

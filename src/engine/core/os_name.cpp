@@ -60,6 +60,7 @@ OsFacts GatherOsFacts() {
   facts.media_center = GetSystemMetrics(SM_MEDIACENTER) != 0;
   facts.starter = GetSystemMetrics(SM_STARTER) != 0;
   facts.tablet_pc = GetSystemMetrics(SM_TABLETPC) != 0;
+  facts.wine = SystemProcAddress(L"ntdll.dll", "wine_get_version") != nullptr;
   return facts;
 }
 

@@ -46,7 +46,6 @@ namespace ks {
 namespace {
 
 constexpr char16_t kBackgroundFileName[] = u"Installer Background.bmp";
-constexpr char16_t kUninstallIconName[] = u"uninstall.ico";
 constexpr char16_t kProductIconName[] = u"product.ico";
 constexpr char16_t kRebootMarkerName[] = u"reboot.dat";
 constexpr int kErrUnknownValueType = 200;
@@ -132,18 +131,6 @@ void AddToPath(InstallRun& run) {
 }
 
 // The uninstaller shows it in its window; the uninstall shortcuts use it too.
-void SaveUninstallerIcon(InstallRun& run) {
-  const Settings& s = Engine().settings();
-  if (s.UninstallIcon.empty()) return;
-  std::u16string path = JoinPath(run.UninstallDir, kUninstallIconName);
-  if (WriteWholeFile(path, Span(s.UninstallIcon))) {
-    run.uninstall_data.RecordItem(path, kRecordFile);
-  } else {
-    DWORD error = GetLastError();
-    Engine().log.LogConcat({u"Failed to install uninstaller icon to ", path, u"\r\n", SystemErrorText(error), u"\r\n"});
-  }
-}
-
 // Puts the icon file's pictures into the program as its one icon group.
 bool ReplaceIcon(const std::u16string& program, const IconGroup& icon) {
   HANDLE update = BeginUpdateResourceW(W(program), FALSE);
@@ -440,7 +427,6 @@ void FinishInstallation(InstallRun& run) {
   SaveBackground(run);
   SaveReadmeAndLicence(run);
   AddToPath(run);
-  SaveUninstallerIcon(run);
   WriteUninstaller(run);
   RegisterProduct(run);
   LeaveRebootMarker(run);

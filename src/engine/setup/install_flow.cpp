@@ -21,6 +21,7 @@
 #include "script/folder_variables.h"
 #include "setup/close_programs.h"
 #include "setup/corrupt.h"
+#include "setup/create_shortcuts.h"
 #include "setup/destination.h"
 #include "setup/engine_sink.h"
 #include "setup/engine_state.h"
@@ -212,7 +213,8 @@ constexpr Phase kInstallPhases[] = {
     CheckBitness, CheckExcludedSystems, CheckRequiredProduct, AcquireSingleInstance, FindEarlierInstallation,
     Greet, AskPassword, ShowTextPages, ClosePrograms, ChooseDestination, ChooseStartMenu,
     OpenLog, RestorePoint, PrepareFolders, RecordEarlierFolderValue, RunPreInstallBatches,
-    InstallFiles, RegisterComponents, WriteRegistryEntries, AddFirewallExceptions, FinishInstallation};
+    InstallFiles, RegisterComponents, CreateShortcuts, WriteRegistryEntries, AddFirewallExceptions,
+    FinishInstallation};
 
 }  // namespace
 
