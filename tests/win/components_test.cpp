@@ -50,6 +50,10 @@ TEST(SharedCounts, MissingKeyIsOneFailureParagraph) {
   EXPECT_EQ(sink.failures, "Registry error: unable to increment shared file reference counts.\r\n\r\n");
   EXPECT_EQ(counted, u"\"C:\\x.dll\"");
   EXPECT_EQ(sink.log, "");
+  // A product without shared files has nothing to count: no failure.
+  RecordingSink quiet;
+  CountSharedFiles({}, counted, quiet);
+  EXPECT_EQ(quiet.failures, "");
 }
 
 TEST(SharedCounts, EachEntryOncePerProductUnderItsPath) {

@@ -27,6 +27,7 @@ struct EndState {
   std::u16string message;
   bool in_fatal = false;
   bool out_of_memory = false;
+  ExitFacts facts;
 };
 
 EndState& State() {
@@ -34,7 +35,7 @@ EndState& State() {
   return state;
 }
 
-[[noreturn]] void Exit(ExitCode code) { ExitProcess(static_cast<UINT>(code)); }
+[[noreturn]] void Exit(ExitCode code) { ExitProcess(ProcessExitCode(code, State().facts)); }
 
 void RunGuarded(const std::function<void()>& f) {
   // A step that throws must not keep the others (or the message) from running.
@@ -69,6 +70,10 @@ void EndProcess(ExitCode code) {
   RunExitSteps();
   Exit(code);
 }
+
+ExitFacts& ProcessExitFacts() { return State().facts; }
+
+unsigned ExitCodeFor(ExitCode code) { return ProcessExitCode(code, State().facts); }
 
 void SetFatalMessageSink(std::function<void(const std::u16string&)> sink) { State().sink = std::move(sink); }
 

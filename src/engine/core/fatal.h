@@ -5,15 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace ks {
+#include "portable/exit_codes.h"
 
-// The codes the engine ends with.
-enum class ExitCode : unsigned {
-  kUninstallEnd = 0,  // an uninstall run, also after a failed removal
-  kInstallEnd = 1,    // an installation run, also after a successful one
-  kAborted = 1,       // a refusal, a cancelled or declined page
-  kFatal = 1,         // the fatal-error routine, a crash
-};
+namespace ks {
 
 constexpr size_t kMaxFatalText = 4095;
 constexpr size_t kMaxExitSteps = 100;
@@ -22,8 +16,13 @@ constexpr size_t kMaxExitSteps = 100;
 // removal, OLE). Steps run newest first, each once; a failing step does not
 // stop the others. Returns false when the table is full.
 bool AddExitStep(std::function<void()> step);
-// Runs the exit steps and ends the process with `code`.
+// Runs the exit steps and ends the process with the exit code of `code`.
 [[noreturn]] void EndProcess(ExitCode code);
+// What decides the exit code besides how the run ended (the code set, a
+// pending restart, failures); filled in by the run as it learns it.
+ExitFacts& ProcessExitFacts();
+// The process exit code for `code` with the facts as they stand.
+unsigned ExitCodeFor(ExitCode code);
 
 // How a fatal text reaches the user; start-up installs the "Error" message box.
 void SetFatalMessageSink(std::function<void(const std::u16string&)> sink);

@@ -11,6 +11,8 @@
 namespace ks {
 
 void CountSharedFiles(const std::vector<std::u16string>& shared, std::u16string& counted, InstallSink& sink) {
+  // Nothing to count is no failure, also on systems without the key.
+  if (shared.empty()) return;
   RegistryKey key;
   if (!Opened(key.Open(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
                        kRegOpenOnly | kRegNoStack, kRegReadWrite))) {

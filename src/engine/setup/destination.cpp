@@ -163,7 +163,8 @@ bool FolderPassesTests(InstallRun& run, std::u16string& folder) {
       if (c == u'"') c = u'`';
     Launch(command + u" /r:\"" + own + u"\"", 0);
   }
-  OrderlyExit(ExitCode::kInstallEnd);
+  // Not installed by this run: the earlier product's uninstaller goes first.
+  OrderlyExit(ExitCode::kRefused);
 }
 
 }  // namespace
@@ -220,7 +221,7 @@ void ChooseDestination(InstallRun& run) {
       if ((s.OptionFlags2 & kOpt2ConfirmUpgrade) && !run.earlier.DisplayVersion.empty() &&
           (s.ConfirmUpgradeBelow.empty() || CompareVersions(run.earlier.DisplayVersion, s.ConfirmUpgradeBelow) < 0) &&
           !Question(Text(72), Text(20)))
-        OrderlyExit(ExitCode::kAborted);
+        OrderlyExit(ExitCode::kCancelled);
     }
     run.InstallDir = run.earlier.InstallLocation;
   } else {

@@ -365,6 +365,8 @@ void EndLog(InstallRun& run) {
 bool AskForRestart(const InstallRun& run) {
   const EngineState& e = Engine();
   if (!run.restart_required) return false;
+  // The deployment tool restarts the machine when it chooses; the exit code says it is needed.
+  if (ProcessExitFacts().deployment) return false;
   if (e.AutomaticMode && !(e.settings().OptionFlags2 & kOpt2AskRebootWhenSilent)) return true;
   return ShowMessageBox(Text(kMsgRestartQuestion), Text(kMsgRestartCaption), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }

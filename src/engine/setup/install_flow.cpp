@@ -54,14 +54,14 @@ void ChooseLanguage(InstallRun& run) {
   const EngineState& e = Engine();
   if (e.settings().LanguageNames.size() == 1 || e.AutomaticMode) return;
   int language = run.language;
-  if (!run.wizard->Language(language)) OrderlyExit(ExitCode::kAborted);
+  if (!run.wizard->Language(language)) OrderlyExit(ExitCode::kCancelled);
   run.language = language;
 }
 
 void Greet(InstallRun& run) {
   const EngineState& e = Engine();
   if (!e.AutomaticMode && !(e.settings().OptionFlags2 & kOpt2NoGreeting) && !run.wizard->Greeting())
-    OrderlyExit(ExitCode::kAborted);
+    OrderlyExit(ExitCode::kCancelled);
 }
 
 void AskPassword(InstallRun& run) {

@@ -24,6 +24,10 @@ std::u16string Text(int n) {
 
 void ErrorBox(const std::u16string& text) {
   const EngineState& e = Engine();
+  if (e.AutomaticMode && ProcessExitFacts().deployment) {
+    WriteUnattendedError(text);
+    return;
+  }
   if (e.AutomaticMode && !(e.settings().OptionFlags2 & kOpt2SilentErrors)) return;
   std::u16string caption = Text(21);
   ShowMessageBox(text, caption.empty() ? u"Error" : caption, MB_OK | MB_ICONERROR);
@@ -31,7 +35,7 @@ void ErrorBox(const std::u16string& text) {
 
 void ErrorExit(const std::u16string& text) {
   ErrorBox(text);
-  OrderlyExit(ExitCode::kAborted);
+  OrderlyExit(ExitCode::kRefused);
 }
 
 bool Question(const std::u16string& text, const std::u16string& caption) {
@@ -41,7 +45,7 @@ bool Question(const std::u16string& text, const std::u16string& caption) {
 void Abort() {
   const EngineState& e = Engine();
   if (!e.AutomaticMode) ShowMessageBox(Text(e.uninstalling ? 101 : 98), Text(111), MB_OK | MB_ICONWARNING);
-  OrderlyExit(ExitCode::kAborted);
+  OrderlyExit(ExitCode::kCancelled);
 }
 
 void Status(int message) { StatusText(Text(message)); }

@@ -25,10 +25,10 @@
 namespace ks {
 namespace {
 
-// Crash reports are not written yet: a crash ends the run with exit code 1
-// instead of the system's fault dialog.
+// Crash reports are not written yet: a crash ends the run with the fatal exit
+// code instead of the system's fault dialog.
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS*) {
-  ExitProcess(static_cast<UINT>(ExitCode::kFatal));
+  ExitProcess(ExitCodeFor(ExitCode::kFatal));
 }
 
 std::u16string ModulePath() {
@@ -77,6 +77,7 @@ void ReadInstallerSettings(SetupArchive& archive) {
   if (code != 0) CorruptInstaller(code);
   script = Bytes();  // the stream is done with once the end mark is read
 
+  if (e.settings_.OptionFlags2 & kOpt2DeploymentExitCodes) ProcessExitFacts().deployment = true;
   if (e.settings_.SilentMode == 1) e.AutomaticMode = true;
   if (e.settings_.SilentMode == 2) e.AutomaticMode = false;
   if (e.settings_.Bitness == 1 && !DisableRedirection()) e.redirection_failed = true;
@@ -91,7 +92,14 @@ void RunEngine(HINSTANCE instance) {
   // Every end, orderly or fatal, runs these (newest first).
   AddExitStep([] { OleUninitialize(); });
   EnablePrivilege(kTakeOwnershipPrivilege);
-  SetFatalMessageSink([](const std::u16string& text) { ShowMessageBox(text, u"Error", MB_OK | MB_ICONERROR); });
+  SetFatalMessageSink([](const std::u16string& text) {
+    // A deployment tool runs silently and reads the exit code: nobody would answer a box.
+    if (Engine().AutomaticMode && ProcessExitFacts().deployment) {
+      WriteUnattendedError(text);
+      return;
+    }
+    ShowMessageBox(text, u"Error", MB_OK | MB_ICONERROR);
+  });
   AddExitStep([] { Engine().log.Discard(); });  // no temporary log left behind
 
   e.instance = instance;
@@ -104,6 +112,7 @@ void RunEngine(HINSTANCE instance) {
   e.command_line = ParseCommandLine(U16(GetCommandLineW()));
   if (!e.command_line.usage_error.empty()) UsageError(e.command_line.usage_error);
   e.AutomaticMode = e.command_line.AutomaticMode;
+  ProcessExitFacts().deployment = e.command_line.DeploymentExitCodes;
 
   if (e.command_line.UninstallMode) {
     if (!e.command_line.UninstallName) UsageError(u"Product name required");

@@ -23,7 +23,7 @@ void CheckBitness(InstallRun&) {
   if (bitness != 1 && bitness != 2) return;
   bool system64 = Is64BitWindows();
   if ((bitness == 1 && !system64) || (bitness == 2 && system64)) {
-    if (e.AutomaticMode) OrderlyExit(ExitCode::kAborted);
+    if (e.AutomaticMode) OrderlyExit(ExitCode::kRefused);
     ErrorExit(FormatText(Text(81), {int64_t(bitness == 1 ? 64 : 32)}));
   }
   if (bitness == 1 && e.redirection_failed) Fatal(u"Wow64DisableWow64FsRedirection() failed");
@@ -64,8 +64,10 @@ void AcquireSingleInstance(InstallRun&) {
   EngineState& e = Engine();
   if (!(e.settings().OptionFlags & kOptSingleInstance)) return;
   e.single_instance.reset(CreateMutexW(nullptr, FALSE, L"Keldwick GCS"));
-  if (e.single_instance.valid() && WaitForSingleObject(e.single_instance.get(), 0) == WAIT_TIMEOUT)
-    ErrorExit(Text(91));
+  if (e.single_instance.valid() && WaitForSingleObject(e.single_instance.get(), 0) == WAIT_TIMEOUT) {
+    ErrorBox(Text(91));
+    OrderlyExit(ExitCode::kAnotherInstance);
+  }
 }
 
 }  // namespace ks
