@@ -109,6 +109,25 @@ class ReproducibleBuildTest(unittest.TestCase):
         self.assertIn("project.toml:2:8: 'VERSION' is not defined (give it with --define VERSION=VALUE)", r.stderr)
 
 
+class WindowsBuilderTest(unittest.TestCase):
+    def test_windows_build_of_the_builder_writes_the_same_bytes(self):
+        e = harness.env()  # skipped without a Wine session
+        example = os.path.join(harness.ROOT, "examples", "hello", "project.toml")
+        engine = harness.find_binary("keldwick-engine.exe")
+        out = harness.work_dir("windows-builder")
+        native = os.path.join(out, "native.exe")
+        r = subprocess.run([harness.find_binary("keldwick"), "build", example, "-o", native, "--engine", engine],
+                           capture_output=True, text=True)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        windows = os.path.join(out, "windows.exe")
+        log = os.path.join(out, "build.log")
+        rc = e.run_logged([harness.find_binary("keldwick.exe"), "build", harness.to_windows_path(example), "-o",
+                           harness.to_windows_path(windows), "--engine", harness.to_windows_path(engine)], log)
+        self.assertEqual(rc, 0, open(log, errors="replace").read())
+        with open(native, "rb") as a, open(windows, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+
+
 class InitTest(unittest.TestCase):
     def test_starter_project_builds_and_is_never_overwritten(self):
         base = os.path.join(harness.ROOT, "out", "builder-cli")
