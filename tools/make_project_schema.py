@@ -63,6 +63,9 @@ SPECIAL = {
     ("[archive]", "file_times"): {"enum": ["fixed", "sources"]},
     ("[batches]", "*"): {"type": "string"},
     ("[[files]]", "kind"): {"enum": "FileKindNames"},
+    ("[wizard]", "dialogs"): {"type": "object", "additionalProperties": False, "properties": {
+        d: {"enum": "kVariants"} for d in ("greeting", "language", "licence", "readme", "folder", "start_menu",
+                                           "progress", "summary")}},
     ("[finish]", "save_readme"): {"type": "boolean"},
     ("[finish]", "save_licence"): {"type": "boolean"},
     ("[finish]", "reboot_marker"): {"type": "boolean"},
@@ -77,6 +80,9 @@ def key_schema(src, named, table, key):
         schema = dict(SPECIAL.get((table, key)) or SPECIAL[(table, "*")])
         if isinstance(schema.get("enum"), str):
             schema["enum"] = named[schema["enum"]]
+        for name, sub in list(schema.get("properties", {}).items()):
+            if isinstance(sub.get("enum"), str):
+                schema["properties"][name] = {"enum": named[sub["enum"]]}
         items = schema.get("items")
         if isinstance(items, dict) and isinstance(items.get("enum"), str):
             schema["items"] = {"enum": named[items["enum"]]}
@@ -91,7 +97,7 @@ def key_schema(src, named, table, key):
         end = s.find("\nbool Compiler::", at)
         bodies.append(s[at:end if end > 0 else len(s)])
     for body in bodies + list(src.values()):
-        m = re.search(r'(GetBool|GetInteger|GetNamed|GetString|GetWide|GetAnsi|IconFile|ReadIcon|TextFiles)'
+        m = re.search(r'(GetBool|GetInteger|GetNamed|GetString|GetWide|GetAnsi|GetColour|GetScale|IconFile|ReadIcon|TextFiles)'
                       r'\(\*?\w+,\s*"%s"(?:,\s*(\w+)(?:\(\))?)?' % re.escape(key), body)
         if not m:
             continue
@@ -100,6 +106,10 @@ def key_schema(src, named, table, key):
             return {"type": "boolean"}
         if reader == "GetInteger":
             return {"type": "integer"}
+        if reader == "GetColour":
+            return {"type": "string", "pattern": "^#[0-9A-Fa-f]{6}$"}
+        if reader == "GetScale":
+            return {"type": "number", "exclusiveMinimum": 0, "maximum": 10}
         if reader == "GetNamed" and m.group(2) in named:
             return {"enum": named[m.group(2)]}
         return {"type": "string"}

@@ -277,7 +277,7 @@ bool Compiler::Product(const toml::table& t, Settings& s) {
                   "registry_key", "bitness", "all_users", "title", "password", "shared_folder",
                   "shared_folder_base", "shared_folder_on_removable", "must_uninstall_below",
                   "confirm_upgrade_below", "no_downgrade_below", "excluded_systems", "min_status_time",
-                  "extra_space"}))
+                  "extra_space", "path_subfolder"}))
     return false;
   std::string name, version, publisher, description, install_dir, start_menu, uninstall_key,
       uninstall_subdir = "uninstall", uninstaller_name = "uninstall.exe", registry_key, title, password,
@@ -296,7 +296,7 @@ bool Compiler::Product(const toml::table& t, Settings& s) {
       !GetString(t, "title", title) || !GetString(t, "password", password) ||
       !GetString(t, "install_dir_registry_value", install_dir_value) ||
       !GetBool(t, "silent", silent) || !GetBool(t, "all_users", all_users) ||
-      !GetWide(t, "shared_folder", s.SharedPath) ||
+      !GetWide(t, "shared_folder", s.SharedPath) || !GetWide(t, "path_subfolder", s.AddToPathSubfolder) ||
       !GetNamed(t, "shared_folder_base", SharedFolderBaseNames(), shared_base) ||
       !GetWide(t, "shared_folder_on_removable", s.SharedPathOnRemovable) ||
       !GetAnsi(t, "must_uninstall_below", s.MustUninstallBelow) ||
@@ -661,7 +661,7 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   if (!CheckKeys(root, "the project",
                  {"product", "options", "archive", "files", "languages", "required_product", "batches", "delete",
                   "close", "registry", "associations", "firewall", "finish", "uninstall_values", "shortcuts",
-                  "desktop_folder", "root_shortcut", "taskbar_pin"}))
+                  "desktop_folder", "root_shortcut", "taskbar_pin", "appearance", "wizard"}))
     return false;
   const toml::table* product = root["product"].as_table();
   if (!product) {
@@ -687,6 +687,11 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   if (!Options(root["options"].as_table(), s, out.archive_flags)) return false;
   if (!CrossChecks(root, out)) return false;
   if (!Finish(root["finish"].as_table(), s)) return false;
+  for (std::string_view key : {"appearance", "wizard"}) {
+    if (const toml::node* n = root.get(key); n && !n->is_table())
+      return Fail(*n, std::string(key) + " must be a table ([" + std::string(key) + "])");
+  }
+  if (!Appearance(root["appearance"].as_table(), s) || !Wizard(root["wizard"].as_table(), s)) return false;
   if (!Archive(root["archive"].as_table(), out)) return false;
   if (out.blowfish_key && !(out.archive_flags & kArcBlowfish))
     return Fail(*root["archive"]["key"].node(), "an archive key needs the blowfish option");

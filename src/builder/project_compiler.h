@@ -87,6 +87,11 @@ class Compiler {
   bool RegistryEntries(const toml::array& a, Settings& s);
   bool Associations(const toml::array& a, Settings& s);
   bool FirewallItems(const toml::array& a, Settings& s);
+  // project_appearance.cpp: [appearance] and [wizard].
+  bool Appearance(const toml::table* t, Settings& s);
+  bool Wizard(const toml::table* t, Settings& s);
+  bool GetColour(const toml::table& t, std::string_view key, uint32_t& out);
+  bool GetScale(const toml::table& t, std::string_view key, double& out);
   // project_finish.cpp
   bool Finish(const toml::table* t, Settings& s);
   bool UninstallValues(const toml::array& a, Settings& s);
