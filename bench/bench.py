@@ -131,6 +131,43 @@ def build_nsis(preset):
     return out
 
 
+def builder_figures():
+    """Build time and installer size, side by side: our builder (default and
+    --max, chunks compressed on every core) and makensis (zlib, and solid
+    LZMA, which our archive format cannot hold)."""
+    kw, engine = find_binary("keldwick"), find_binary("keldwick-engine.exe")
+    print("builders, side by side (one build each; time includes reading the files)")
+    print("  payload  builder              time        size")
+    for preset in ("medium", "many"):
+        folder = payload(preset)
+        project = os.path.join(WORK, f"builders-{preset}.toml")
+        with open(project, "w") as f:
+            f.write(f'[product]\nname = "Bench {preset}"\nversion = "1.0"\nsilent = true\n'
+                    f'[[files]]\nsource = "{folder}"\n')
+        rows = []
+        for label, extra in (("keldwick", []), ("keldwick --max", ["--max"])):
+            out = os.path.join(WORK, f"builders-{preset}-{len(rows)}.exe")
+            t0 = time.perf_counter()
+            subprocess.run([kw, "build", project, "-o", out, "--engine", engine] + extra, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            rows.append((label, time.perf_counter() - t0, os.path.getsize(out)))
+        for label, compressor in (("makensis zlib", "zlib"), ("makensis lzma solid", "/SOLID lzma")):
+            script = os.path.join(WORK, f"builders-{preset}-{len(rows)}.nsi")
+            out = script[:-4] + ".exe"
+            with open(script, "w") as f:
+                f.write(f'Unicode true\nSetCompressor {compressor}\nName "Bench {preset}"\nOutFile "{out}"\n'
+                        f'InstallDir "$PROGRAMFILES\\Bench {preset}"\nRequestExecutionLevel user\n'
+                        f'Section\n  SetOutPath "$INSTDIR"\n  File /r "{folder}/*"\nSectionEnd\n')
+            t0 = time.perf_counter()
+            subprocess.run([makensis(), "-V1", script], check=True, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+            rows.append((label, time.perf_counter() - t0, os.path.getsize(out)))
+        for label, seconds, size in rows:
+            print(f"  {preset:<8} {label:<20} {seconds:6.2f} s  {size / MiB:8.2f} MiB", flush=True)
+        ours, nsis = rows[0][1], rows[2][1]
+        print(f"  {preset:<8} makensis zlib / keldwick: {nsis / ours:.1f}x the time", flush=True)
+
+
 def build_floor_input(preset):
     """The payload as one blob plus the manifest bench_floor reads."""
     blob = os.path.join(WORK, f"floor-{preset}.blob")
@@ -381,6 +418,8 @@ def main():
     raw = sum(size for _, size in payload_files("medium"))
     print(f"builder, medium payload ({raw / MiB:.1f} MiB in): {medium_time:.2f} s, "
           f"installer {os.path.getsize(medium) / MiB:.1f} MiB", flush=True)
+    if os.environ.get("BENCH_BUILDERS", "1") != "0":
+        builder_figures()
     with Session() as session:
         session.timed([empty, "/a"], "warm")
         times = [session.timed([empty, "/a"], "empty")[0] for _ in range(RUNS)]
