@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/file_access.h"  // WriteWholeFile
 #include "core/folder_removal.h"
 #include "core/wide.h"
 
@@ -30,15 +31,6 @@ class TestFolder {
   }
   std::u16string path_;
 };
-
-inline bool WriteWholeFile(const std::u16string& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-  CloseHandle(h);
-  return ok;
-}
 
 inline bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
 

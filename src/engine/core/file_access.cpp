@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "core/handle.h"
 #include "core/wide.h"
 
 namespace ks {
@@ -68,5 +69,20 @@ unsigned long GrantEveryoneAccess(const std::u16string& path, unsigned long inhe
 }
 
 void GrantEveryoneFullAccess(const std::u16string& path) { GrantEveryoneAccess(path, NO_INHERITANCE); }
+
+bool WriteWholeFile(const std::u16string& path, std::string_view bytes) {
+  UniqueHandle file(CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  if (bytes.empty()) return true;
+  DWORD written = 0;
+  if (WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size())
+    return true;
+  // No partial file stays under the name.
+  DWORD error = written != bytes.size() && GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : GetLastError();
+  file.reset();
+  DeleteFileW(W(path));
+  SetLastError(error);
+  return false;
+}
 
 }  // namespace ks

@@ -2,6 +2,7 @@
 // full form of a path, clearing protective attributes, opening a file's rights.
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace ks {
 
@@ -22,5 +23,9 @@ unsigned long GrantEveryoneAccess(const std::u16string& path, unsigned long inhe
 
 // GrantEveryoneAccess on the object alone; quietly does nothing on failure.
 void GrantEveryoneFullAccess(const std::u16string& path);
+
+// Writes `bytes` as the whole of `path` (created or emptied first). False with
+// the system error as the last error; a partly written file is removed.
+bool WriteWholeFile(const std::u16string& path, std::string_view bytes);
 
 }  // namespace ks

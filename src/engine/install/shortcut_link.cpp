@@ -71,16 +71,4 @@ LinkSave CreateShortcut(std::u16string& path, const ShortcutFields& fields, unsi
   return LinkSave::kSaved;
 }
 
-bool WriteBlobFile(const std::u16string& path, std::string_view bytes) {
-  UniqueHandle file(CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  DWORD written = 0;
-  if (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr)) return false;
-  if (written != bytes.size()) {
-    SetLastError(ERROR_WRITE_FAULT);
-    return false;
-  }
-  return true;
-}
-
 }  // namespace ks

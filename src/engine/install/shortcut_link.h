@@ -28,7 +28,4 @@ enum class LinkSave {
 // thread must have COM initialised.
 [[nodiscard]] LinkSave CreateShortcut(std::u16string& path, const ShortcutFields& fields, unsigned flags);
 
-// Writes `bytes` as the file `path` (replacing it); false with the last error.
-bool WriteBlobFile(const std::u16string& path, std::string_view bytes);
-
 }  // namespace ks

@@ -76,7 +76,7 @@ void ShortcutPhase::AddUninstallerShortcuts(std::vector<ShortcutRecord>& list) {
     r.Quiet = true;
     if (!s_.UninstallIcon.empty()) {
       std::u16string icon = JoinPath(run_.UninstallDir, u"uninstall.ico");
-      if (WriteBlobFile(icon, s_.UninstallIcon)) {
+      if (WriteWholeFile(icon, s_.UninstallIcon)) {
         r.Icon = icon;
         Record(icon, kRecordFile);
       } else {
@@ -199,7 +199,7 @@ void ShortcutPhase::PrepareDesktopFolder() {
   Record(desktop_folder_, kRecordFolder);
   if (s_.DesktopFolderIcon.empty()) return;
   std::u16string icon = JoinPath(run_.UninstallDir, u"Desktop Icon.ico");
-  if (!WriteBlobFile(icon, s_.DesktopFolderIcon)) {
+  if (!WriteWholeFile(icon, s_.DesktopFolderIcon)) {
     log_.AddFailure(FormatText(u"Failed to create Desktop shortcut folder icon \"%s\"\r\n", {icon}));
     return;
   }
