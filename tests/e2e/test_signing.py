@@ -133,6 +133,13 @@ class SigningTest(unittest.TestCase):
             self.assertEqual(a.read(), b.read())
         assert_silent_success(self, run_setup(outputs[0]))
         self.assertIn("readme.txt", files_below(f"{BASE}\\KS Builder Signed"))
+        # The uninstaller is a part of the signed file: it carries no signature
+        # rather than a broken one.
+        uninstaller = unix_path(f"{BASE}\\KS Builder Signed\\uninstall\\uninstall.exe")
+        self.assertEqual(certificate_entry(uninstaller), (0, 0))
+        unsigned = self.tool(["osslsigncode", "verify", "-in", uninstaller], check=False)
+        self.assertNotEqual(unsigned.returncode, 0)
+        self.assertNotIn("Signature verification: ok", unsigned.stdout)
 
         # A key that does not match the certificate: no installer at all.
         other = os.path.join(self.dir, "other.pem")
