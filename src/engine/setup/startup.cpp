@@ -16,6 +16,7 @@
 #include "setup/engine_state.h"
 #include "setup/exit.h"
 #include "setup/install_flow.h"
+#include "setup/install_notification.h"
 #include "setup/setup_archive.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
@@ -93,6 +94,7 @@ void RunEngine(HINSTANCE instance) {
   EnablePrivilege(kTakeOwnershipPrivilege);
   SetFatalMessageSink([](const std::u16string& text) { ShowMessageBox(text, u"Error", MB_OK | MB_ICONERROR); });
   AddExitStep([] { Engine().log.Discard(); });  // no temporary log left behind
+  UseFirewallForNotifications();
 
   e.instance = instance;
   e.module_path = ModulePath();
