@@ -87,6 +87,8 @@ class Compiler {
   bool RegistryEntries(const toml::array& a, Settings& s);
   bool Associations(const toml::array& a, Settings& s);
   bool FirewallItems(const toml::array& a, Settings& s);
+  // project_notify.cpp
+  bool Notify(const toml::table* t, Settings& s);
   // project_finish.cpp
   bool Finish(const toml::table* t, Settings& s);
   bool UninstallValues(const toml::array& a, Settings& s);
