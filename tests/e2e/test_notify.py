@@ -128,6 +128,10 @@ class NotificationTest(unittest.TestCase):
             "start": s.url("/start?v=%version%"), "new_install": s.url("/new/%VERSION%"),
             "upgrade": s.url("/up/%Version%"), "downgrade": s.url("/down"), "reinstall": s.url("/again"),
             "uninstall": s.url("/gone/%version%")})
+        self.assertEqual(harness.inspect(installer)["project"]["notify"], {
+            "start": s.url("/start?v=%version%"), "new_install": s.url("/new/%VERSION%"),
+            "upgrade": s.url("/up/%Version%"), "downgrade": s.url("/down"), "reinstall": s.url("/again"),
+            "uninstall": s.url("/gone/%version%")})
         key = f"{ti.UNINSTALL_KEY}\\{name}"
         # The earlier installation each kind is measured against: none, then
         # the version the key names.
