@@ -169,12 +169,12 @@ std::optional<HttpUrl> ResolveLocation(const HttpUrl& base, std::string_view loc
   if (location.front() == '/') {
     path = std::string(location);
   } else {
-    std::string_view dir = base.target.substr(0, base.target.find('?'));
-    dir = dir.substr(0, dir.rfind('/') + 1);
+    std::string_view base_path(base.target);
+    base_path = base_path.substr(0, base_path.find('?'));
     if (location.front() == '?') {
-      path = std::string(base.target.substr(0, base.target.find('?'))) + std::string(location);
+      path = std::string(base_path) + std::string(location);
     } else {
-      path = std::string(dir) + std::string(location);
+      path = std::string(base_path.substr(0, base_path.rfind('/') + 1)) + std::string(location);
     }
   }
   return ParseHttpUrl(scheme + "//" + authority + path);
