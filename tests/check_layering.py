@@ -19,6 +19,8 @@ RULES = [
     ("engine/core", re.compile(r'#\s*include\s+"(?:%s)/' % "|".join(SUBSYSTEMS)), "core/ knows no subsystem"),
     ("portable", re.compile(r'#\s*include\s+[<"](?:windows\.h|core/|setup/|script/|install/|uninstall/|ui/|net/)',
                             re.IGNORECASE), "portable/ stays free of the system"),
+    ("engine/net", re.compile(r'#\s*include\s+"(?:setup|script|install|uninstall|ui)/'),
+     "net/ uses only core/ and portable/"),
     ("builder", re.compile(r'#\s*include\s+"(?:engine/|%s/|core/)' % "|".join(SUBSYSTEMS)),
      "the builder uses only portable/"),
 ] + [

@@ -62,6 +62,7 @@ SPECIAL = {
     ("[finish]", "licence"): {"type": ["string", "array"], "items": {"type": "string"}},
     ("[archive]", "file_times"): {"enum": ["fixed", "sources"]},
     ("[batches]", "*"): {"type": "string"},
+    ("[notify]", "*"): {"type": "string", "description": "an http(s) address; %version% is replaced"},
     ("[[files]]", "kind"): {"enum": "FileKindNames"},
     ("[wizard]", "dialogs"): {"type": "object", "additionalProperties": False, "properties": {
         d: {"enum": "kVariants"} for d in ("greeting", "language", "licence", "readme", "folder", "start_menu",

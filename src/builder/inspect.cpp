@@ -7,6 +7,7 @@
 #include "inspect_registry.h"
 #include "named_values.h"
 #include "project_finish.h"
+#include "project_notify.h"
 #include "portable/archive.h"
 #include "portable/install_rules.h"
 #include "portable/overwrite_rules.h"
@@ -85,6 +86,9 @@ Json ProjectJson(const Settings& s, uint32_t archive_flags) {
   j["finish"] = Json::array();
   for (std::string_view name : FinishSwitches(s.OptionFlags2)) j["finish"].push_back(std::string(name));
   left[1] &= ~FinishSwitchBits();
+  j["notify"] = Json::object();
+  for (auto [key, address] : NotifyAddresses(s))
+    if (!address->empty()) j["notify"][std::string(key)] = Utf8(*address);
   if (left[0] || left[1] || left[2])
     j["unnamed_bits"] = {{"OptionFlags", Hex32(left[0])}, {"OptionFlags2", Hex32(left[1])},
                          {"ArchiveFlags", Hex32(left[2])}};

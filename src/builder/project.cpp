@@ -661,14 +661,14 @@ bool Compiler::Run(const toml::table& root, Project& out) {
   if (!CheckKeys(root, "the project",
                  {"product", "options", "archive", "files", "languages", "required_product", "batches", "delete",
                   "close", "registry", "associations", "firewall", "finish", "uninstall_values", "shortcuts",
-                  "desktop_folder", "root_shortcut", "taskbar_pin", "appearance", "wizard"}))
+                  "desktop_folder", "root_shortcut", "taskbar_pin", "appearance", "wizard", "notify"}))
     return false;
   const toml::table* product = root["product"].as_table();
   if (!product) {
     error_ = {file_name_, 1, 1, "missing [product] table"};
     return false;
   }
-  for (std::string_view key : {"options", "archive", "required_product", "batches", "finish"}) {
+  for (std::string_view key : {"options", "archive", "required_product", "batches", "finish", "notify"}) {
     if (const toml::node* n = root.get(key); n && !n->is_table())
       return Fail(*n, std::string(key) + " must be a table ([" + std::string(key) + "])");
   }
@@ -692,6 +692,7 @@ bool Compiler::Run(const toml::table& root, Project& out) {
       return Fail(*n, std::string(key) + " must be a table ([" + std::string(key) + "])");
   }
   if (!Appearance(root["appearance"].as_table(), s) || !Wizard(root["wizard"].as_table(), s)) return false;
+  if (!Notify(root["notify"].as_table(), s)) return false;
   if (!Archive(root["archive"].as_table(), out)) return false;
   if (out.blowfish_key && !(out.archive_flags & kArcBlowfish))
     return Fail(*root["archive"]["key"].node(), "an archive key needs the blowfish option");

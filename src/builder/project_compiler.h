@@ -92,6 +92,8 @@ class Compiler {
   bool Wizard(const toml::table* t, Settings& s);
   bool GetColour(const toml::table& t, std::string_view key, uint32_t& out);
   bool GetScale(const toml::table& t, std::string_view key, double& out);
+  // project_notify.cpp
+  bool Notify(const toml::table* t, Settings& s);
   // project_finish.cpp
   bool Finish(const toml::table* t, Settings& s);
   bool UninstallValues(const toml::array& a, Settings& s);

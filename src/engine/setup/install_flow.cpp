@@ -29,6 +29,7 @@
 #include "setup/finish.h"
 #include "setup/firewall_exceptions.h"
 #include "setup/install_batches.h"
+#include "setup/install_notification.h"
 #include "setup/messages.h"
 #include "setup/register_components.h"
 #include "setup/registry_entries.h"
@@ -209,7 +210,7 @@ void InstallFiles(InstallRun& run) {
 // stays in the run for the phases after it.
 using Phase = void (*)(InstallRun&);
 constexpr Phase kInstallPhases[] = {
-    VerifyEngine, ChooseLanguage,
+    SendStartNotification, VerifyEngine, ChooseLanguage,
     CheckBitness, CheckExcludedSystems, CheckRequiredProduct, AcquireSingleInstance, FindEarlierInstallation,
     Greet, AskPassword, ShowTextPages, ClosePrograms, ChooseDestination, ChooseStartMenu,
     OpenLog, RestorePoint, PrepareFolders, RecordEarlierFolderValue, RunPreInstallBatches,

@@ -16,6 +16,7 @@
 #include "setup/engine_state.h"
 #include "setup/exit.h"
 #include "setup/install_flow.h"
+#include "setup/install_notification.h"
 #include "setup/setup_archive.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
@@ -101,6 +102,7 @@ void RunEngine(HINSTANCE instance) {
     ShowMessageBox(text, u"Error", MB_OK | MB_ICONERROR);
   });
   AddExitStep([] { Engine().log.Discard(); });  // no temporary log left behind
+  UseFirewallForNotifications();
 
   e.instance = instance;
   e.module_path = ModulePath();
