@@ -580,7 +580,9 @@ class KilledRunTest(unittest.TestCase):
             p = subprocess.Popen(["wine", installer, "/a"], env=e.env, stdout=log, stderr=subprocess.STDOUT,
                                  stdin=subprocess.DEVNULL)
             deadline = time.time() + 60
-            while not os.path.exists(target) and p.poll() is None and time.time() < deadline:
+            # Killed while bytes go in: the mark is set before the first byte.
+            while p.poll() is None and time.time() < deadline and \
+                    not (os.path.exists(target) and os.path.getsize(target) > 0):
                 time.sleep(0.002)
             size = os.path.getsize(target) if os.path.exists(target) else None
             p.kill()
