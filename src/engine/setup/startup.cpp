@@ -107,7 +107,12 @@ void RunEngine(HINSTANCE instance) {
 
   if (e.command_line.UninstallMode) {
     if (!e.command_line.UninstallName) UsageError(u"Product name required");
-    RunUninstaller(*e.command_line.UninstallName);  // the code is the same either way
+    UninstallCalls calls;
+    calls.silent = e.AutomaticMode;
+    calls.show = [](const std::u16string& text, const std::u16string& caption, UINT flags) {
+      return ShowMessageBox(text, caption, flags);
+    };
+    RunUninstaller(*e.command_line.UninstallName, e.module_path, calls);  // the code is the same either way
     OrderlyExit(ExitCode::kUninstallEnd);
   }
 
