@@ -32,6 +32,25 @@ def product_text(name, folder, options=None, extra=""):
 target = "%InstallDir%\\\\app.exe"
 name = "Tools\\\\Viewer"
 start_menu = true
+
+[[registry]]
+key = "HKLM\\\\Software\\\\KS Uninstall Entries\\\\Whole"
+
+[[registry]]
+key = "HKLM\\\\Software\\\\KS Uninstall Entries\\\\Whole\\\\Below"
+name = "Inside"
+value = "gone with its key"
+
+[[registry]]
+key = "HKCU\\\\Software\\\\KS Uninstall Entries"
+name = "Gone"
+value = "%InstallDir%"
+
+[[registry]]
+key = "HKCU\\\\Software\\\\KS Uninstall Entries"
+name = "Kept"
+value = "stays"
+remove_at_uninstall = false
 """ + extra
 
 
@@ -67,6 +86,8 @@ class RemovalTest(unittest.TestCase):
         for key in (self.KEY, r"HKLM\Software\KS Uninstall Maker", DIR_VALUE_KEY):
             ti.reg("delete", key, "/f")
         reg32("delete", r"HKLM\Software\KS Uninstall Maker", "/f")
+        reg32("delete", r"HKLM\Software\KS Uninstall Entries", "/f")
+        ti.reg("delete", r"HKCU\Software\KS Uninstall Entries", "/f")
         for marker in ("ks-uninst-b1", "ks-uninst-b2"):
             if os.path.isdir(ti.unix_path(f"C:\\{marker}")):
                 os.rmdir(ti.unix_path(f"C:\\{marker}"))
@@ -94,6 +115,8 @@ class RemovalTest(unittest.TestCase):
         with open(ti.unix_path(self.FOLDER + "\\made-later.log"), "wb") as f:
             f.write(b"a file the program wrote")
         # Quiet uninstall string as the system stores it.
+        self.assertEqual(reg32("query", r"HKLM\Software\KS Uninstall Entries\Whole\Below", "/v", "Inside"), 0)
+        self.assertEqual(set(ti.reg_values(r"HKEY_CURRENT_USER\Software\KS Uninstall Entries")), {"Gone", "Kept"})
         quiet = key_values(self.KEY)["QuietUninstallString"].replace('\\"', '"')
         self.assertEqual(quiet, f'"{self.FOLDER}\\uninstall\\uninstall.exe" /a /u:"{self.NAME}"')
 
@@ -104,6 +127,10 @@ class RemovalTest(unittest.TestCase):
         self.assertEqual(key_values(self.KEY), {})
         self.assertNotIn("Folder", key_values(DIR_VALUE_KEY))
         self.assertEqual(reg32("query", r"HKLM\Software\KS Uninstall Maker"), 1)
+        # The entries: the key whole, a value removed, a value kept.
+        self.assertEqual(reg32("query", r"HKLM\Software\KS Uninstall Entries\Whole"), 1)
+        self.assertEqual(reg32("query", r"HKLM\Software\KS Uninstall Entries"), 0)
+        self.assertEqual(ti.reg_values(r"HKEY_CURRENT_USER\Software\KS Uninstall Entries"), {"Kept": "stays"})
         for n in (1, 2):
             self.assertTrue(os.path.isdir(ti.unix_path(f"C:\\ks-uninst-b{n}")), f"UninstallBatch{n} did not run")
 

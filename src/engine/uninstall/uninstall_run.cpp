@@ -23,6 +23,7 @@
 #include "portable/uninstall_rules.h"
 #include "script/batch.h"
 #include "uninstall/conditional_deletions.h"
+#include "uninstall/registry_entries_removal.h"
 #include "uninstall/registry_removal.h"
 #include "uninstall/uninstall_data_file.h"
 
@@ -248,6 +249,8 @@ void RemoveProductRegistry(UninstallRun& run) {
   key.DeleteValue(std::u16string_view(u"ProductRegistry"));
 }
 
+void RemoveRegistry2(UninstallRun& run) { RemoveRegistryEntries(run.data.registry2, ProductView(run)); }
+
 void RemoveSharedFolder(UninstallRun& run) {
   Progress(run, 98);
   if (!run.values.shared_path.empty()) RemoveFolder(run.values.shared_path, 0);
@@ -297,15 +300,19 @@ void RemoveProduct(UninstallRun& run) {
   // The folders that still hold those files, so that a second run removes them too.
   for (const auto& folder : run.folders)
     if (FolderExists(folder)) run.data.RecordItem(folder, kRecordFolder);
-  run.data.associations.clear();
-  run.data.firewall.clear();
-  run.data.inf.clear();
-  run.data.registry.clear();
-  run.data.registry2.clear();
-  if (!run.failures.empty()) WriteUninstallData(run.data_path, run.data);
+  if (!run.failures.empty()) {
+    UninstallData left = run.data;
+    left.associations.clear();
+    left.firewall.clear();
+    left.inf.clear();
+    left.registry.clear();
+    left.registry2.clear();
+    WriteUninstallData(run.data_path, left);
+  }
 
   RemoveStartMenuFolder(run);
   RemoveProductRegistry(run);
+  RemoveRegistry2(run);
 
   if (run.option_flags & kOptDeleteInstallFolder) RemoveFolderTree(run.values.install_dir, 0);
   RemoveSharedFolder(run);
