@@ -84,4 +84,25 @@ std::u16string SelfDeletionBatchText(std::u16string_view uninstaller, std::u16st
   return text;
 }
 
+std::vector<SharedFileEntry> ParseSharedFiles(std::u16string_view text) {
+  std::vector<SharedFileEntry> out;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t open = text.find(u'"', i);
+    if (open == std::u16string_view::npos) break;
+    size_t close = text.find(u'"', open + 1);
+    if (close == std::u16string_view::npos) break;
+    std::u16string_view name = text.substr(open + 1, close - open - 1);
+    i = close + 1;
+    SharedFileEntry entry;
+    if (!name.empty() && name.back() == u'^') entry.unregister_com = true, name.remove_suffix(1);
+    if (!name.empty() && name.back() == u' ') entry.keep_file = true, name.remove_suffix(1);
+    if (!name.empty() && name.back() == u'\u00A9') entry.unregister_typelib = true, name.remove_suffix(1);
+    if (name.empty()) continue;
+    entry.path = std::u16string(name);
+    out.push_back(std::move(entry));
+  }
+  return out;
+}
+
 }  // namespace ks

@@ -48,4 +48,17 @@ std::u16string FileNotDeletedLine(std::u16string_view message, std::u16string_vi
 std::u16string SelfDeletionBatchText(std::u16string_view uninstaller, std::u16string_view install_dir,
                                      std::u16string_view uninstall_subdir, std::u16string_view batch_path);
 
+// One entry of the product's "SharedFiles" text: the path and its markers.
+struct SharedFileEntry {
+  std::u16string path;
+  bool unregister_com = false;      // "^"
+  bool keep_file = false;           // " "
+  bool unregister_typelib = false;  // 0xA9
+  bool operator==(const SharedFileEntry&) const = default;
+};
+
+// "\"a.dll^\";\"b.tlb\u00A9\"": the double-quoted names separated by ";",
+// markers removed in the order "^", " ", 0xA9. Empty names are skipped.
+std::vector<SharedFileEntry> ParseSharedFiles(std::u16string_view text);
+
 }  // namespace ks

@@ -11,6 +11,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 import test_install as ti  # noqa: E402
+import test_components as tc  # noqa: E402
 import test_shortcuts as ts  # noqa: E402
 from harness import boxes, probe_run  # noqa: E402
 
@@ -174,6 +175,42 @@ class RemovalTest(unittest.TestCase):
         self.assertIn(held, shown[1][1])        # the failure summary names the file
         run_uninstaller(self.FOLDER, self.NAME)
         wait_gone(self, self.FOLDER)
+
+
+class SharedFilesTest(unittest.TestCase):
+    """SharedDLLs counts go down; a file no longer counted goes unless kept."""
+    NAME = "KS Uninstall Shared"
+    FOLDER = f"{BASE}\\{NAME}"
+
+    def setUp(self):
+        shutil.rmtree(ti.unix_path(self.FOLDER), ignore_errors=True)
+        ti.reg("delete", f"{UNINSTALL_KEY}\\{self.NAME}", "/f")
+
+    tearDown = setUp
+
+    def test_counts_and_files(self):
+        entries = [{"source": "one.dll", "kind": "shared"}, {"source": "two.dll", "kind": "shared"},
+                   {"source": "kept.dll", "kind": "shared", "permanent": True}]
+        tc.reg32("add", tc.SHARED_DLLS, "/f")
+        installer = ti.build(tc.files_project(self.NAME, entries),
+                             {"one.dll": b"one", "two.dll": b"two", "kept.dll": b"kept"})
+        ti.assert_silent_success(self, ti.run_setup(installer))
+        counts = tc.shared_counts()
+        one = [p for p in counts if p.endswith("\\one.dll") and self.NAME in p]
+        self.assertEqual(len(one), 1, counts)
+        shared = one[0][:-len("\\one.dll")]
+        # Another product counts two.dll as well (1 + 2).
+        self.assertEqual(tc.reg32("add", tc.SHARED_DLLS, "/v", f"{shared}\\two.dll", "/t", "REG_DWORD",
+                                  "/d", "3", "/f"), 0)
+        report = run_uninstaller(self.FOLDER, self.NAME)
+        self.assertEqual((boxes(report), report["exit_code"]), ([], 0))
+        after = {p: c for p, c in tc.shared_counts().items() if p.startswith(shared + "\\")}
+        self.assertEqual(after, {f"{shared}\\two.dll": 2})
+        self.assertEqual(ti.files_below(shared), {"two.dll", "kept.dll"})
+        wait_gone(self, self.FOLDER)
+        for name in ("two.dll", "kept.dll"):
+            os.remove(ti.unix_path(f"{shared}\\{name}"))
+        tc.reg32("delete", tc.SHARED_DLLS, "/v", f"{shared}\\two.dll", "/f")
 
 
 class RefusalTest(unittest.TestCase):

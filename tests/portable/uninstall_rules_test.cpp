@@ -44,5 +44,21 @@ TEST(UninstallRules, SelfDeletionBatchRemovesNestedDataFolderThenInstallFolder) 
             u"CHOICE /T 3 /D Y\r\nrd \"D:\\App\"\r\ndel \"b.bat\"\r\n");
 }
 
+TEST(UninstallRules, SharedFilesWithTheirMarkers) {
+  using E = SharedFileEntry;
+  std::vector<E> want = {
+      {u"C:\\S\\plain.dll", false, false, false},
+      {u"C:\\S\\com.dll", true, false, false},
+      {u"C:\\S\\kept.dll", true, true, false},
+      {u"C:\\S\\types.tlb", false, false, true},
+      {u"C:\\S\\all.dll", true, true, true},
+  };
+  EXPECT_EQ(ParseSharedFiles(u"\"C:\\S\\plain.dll\";\"C:\\S\\com.dll^\";\"C:\\S\\kept.dll ^\";"
+                             u"\"C:\\S\\types.tlb\u00A9\";\"C:\\S\\all.dll\u00A9 ^\";\"\""),
+            want);
+  EXPECT_TRUE(ParseSharedFiles(u"").empty());
+  EXPECT_TRUE(ParseSharedFiles(u"\"unterminated").empty());
+}
+
 }  // namespace
 }  // namespace ks

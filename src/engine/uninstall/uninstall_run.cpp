@@ -25,6 +25,7 @@
 #include "uninstall/conditional_deletions.h"
 #include "uninstall/registry_entries_removal.h"
 #include "uninstall/registry_removal.h"
+#include "uninstall/shared_release.h"
 #include "uninstall/uninstall_data_file.h"
 
 namespace ks {
@@ -141,6 +142,21 @@ void DeleteInstallLog(UninstallRun& run) {
   Progress(run, 5);
   DeleteFileEx(JoinPath(JoinPath(run.values.install_dir, run.values.uninstall_subdir), u"Install.log"),
                kDeleteMissingIsSuccess);
+}
+
+void ReleaseShared(UninstallRun& run) {
+  RegistryKey key;
+  if (!Opened(OpenProductKey(run, key, KEY_ALL_ACCESS))) return;
+  std::u16string text = key.ReadValueText(u"SharedFiles", u"");
+  if (text.empty()) return;
+  SharedReleaseCalls calls;
+  calls.add_failure = [&run](const std::u16string& line) { run.failures += line; };
+  if (!run.silent && (run.option_flags & kOptSharedQuestion))
+    calls.confirm_delete = [&run](const std::u16string& path) {
+      return run.Show(FormatText(run.Message(59), {path}), run.Message(35), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    };
+  ReleaseSharedFiles(text, calls);
+  key.DeleteValue(std::u16string_view(u"SharedFiles"));
 }
 
 // "!" item: "\HKLM\Key\Value" (the leading backslash may be missing), in
@@ -281,6 +297,7 @@ void RemoveProduct(UninstallRun& run) {
   }
   RunSavedBatch(run, u"UninstallBatch1");
   DeleteInstallLog(run);
+  ReleaseShared(run);
 
   std::vector<std::u16string> failed;
   RemoveMainItems(run, failed);
