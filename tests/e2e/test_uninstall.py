@@ -213,6 +213,64 @@ class SharedFilesTest(unittest.TestCase):
         tc.reg32("delete", tc.SHARED_DLLS, "/v", f"{shared}\\two.dll", "/f")
 
 
+def default_value(key):
+    """The default value's text of a key, None when key or value is missing."""
+    rc, out = ti.wine_tool(["reg", "query", key, "/ve"])
+    if rc != 0:
+        return None
+    for line in out.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) >= 2 and parts[1].startswith("REG_"):
+            return parts[2] if len(parts) == 3 else ""
+    return None
+
+
+class AssociationsTest(unittest.TestCase):
+    """The replaced defaults come back from their backups, the added keys go."""
+    NAME = "KS Uninstall Assoc"
+    FOLDER = f"{BASE}\\{NAME}"
+    KEYS = [r"HKCR\.ksuo", r"HKCR\Ks.Old", r"HKCR\KsUn.Doc", r"HKCR\.ksun", r"HKCR\KsUn.New"]
+
+    def setUp(self):
+        shutil.rmtree(ti.unix_path(self.FOLDER), ignore_errors=True)
+        ti.reg("delete", f"{UNINSTALL_KEY}\\{self.NAME}", "/f")
+        for key in self.KEYS:
+            ti.wine_tool(["reg", "delete", key, "/f"])
+
+    tearDown = setUp
+
+    def test_backups_restored(self):
+        # An extension another program owns, with its own type.
+        ti.wine_tool(["reg", "add", r"HKCR\.ksuo", "/ve", "/d", "Ks.Old", "/f"])
+        ti.wine_tool(["reg", "add", r"HKCR\Ks.Old\shell\open\command", "/ve", "/d", "old.exe", "/f"])
+        extra = """
+[[associations]]
+extension = "ksuo"
+file_type = "KsUn.Doc"
+description = "KS document"
+command = "a.exe %1"
+icon = "a.exe,1"
+kind = "default"
+[[associations]]
+extension = "ksun"
+file_type = "KsUn.New"
+command = "a.exe %1"
+"""
+        installer = ti.build(ti.project(self.NAME, extra=extra), {"files/a.exe": b"MZ"})
+        ti.assert_silent_success(self, ti.run_setup(installer))
+        self.assertEqual(default_value(r"HKCR\.ksuo"), "KsUn.Doc")
+        self.assertEqual(default_value(r"HKCR\.ksun"), "KsUn.New")
+        report = run_uninstaller(f"{BASE}\\{self.NAME}", self.NAME)
+        self.assertEqual((boxes(report), report["exit_code"]), ([], 0))
+        self.assertEqual(default_value(r"HKCR\.ksuo"), "Ks.Old")
+        rc, out = ti.wine_tool(["reg", "query", r"HKCR\.ksuo"])
+        self.assertNotIn("Backup", out)
+        self.assertEqual(default_value(r"HKCR\Ks.Old\shell\open\command"), "old.exe")
+        for key in (r"HKCR\KsUn.Doc", r"HKCR\.ksun", r"HKCR\KsUn.New"):
+            self.assertEqual(ti.wine_tool(["reg", "query", key])[0], 1, key)
+        wait_gone(self, self.FOLDER)
+
+
 class RefusalTest(unittest.TestCase):
     NAME = "KS Uninstall Corrupt"
     KEY = f"{UNINSTALL_KEY}\\{NAME}"

@@ -17,6 +17,7 @@
 #include "install/path_entry.h"
 #include "portable/pending_renames.h"
 #include "portable/registry_path.h"
+#include "portable/association_rules.h"
 #include "portable/path_rules.h"
 #include "portable/text.h"
 #include "portable/text_format.h"
@@ -24,6 +25,7 @@
 #include "script/batch.h"
 #include "uninstall/conditional_deletions.h"
 #include "uninstall/registry_entries_removal.h"
+#include "uninstall/association_restore.h"
 #include "uninstall/registry_removal.h"
 #include "uninstall/shared_release.h"
 #include "uninstall/uninstall_data_file.h"
@@ -142,6 +144,15 @@ void DeleteInstallLog(UninstallRun& run) {
   Progress(run, 5);
   DeleteFileEx(JoinPath(JoinPath(run.values.install_dir, run.values.uninstall_subdir), u"Install.log"),
                kDeleteMissingIsSuccess);
+}
+
+void RestoreAssociations(UninstallRun& run) {
+  Status(run, run.Message(70));
+  Progress(run, 1);
+  if (run.data.associations.empty()) return;
+  std::u16string backup = BackupValueName(run.display_name);
+  for (const FileAssociation& record : run.data.associations) RestoreAssociation(record, backup, ProductView(run));
+  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 
 void ReleaseShared(UninstallRun& run) {
@@ -296,6 +307,7 @@ void RemoveProduct(UninstallRun& run) {
     }
   }
   RunSavedBatch(run, u"UninstallBatch1");
+  RestoreAssociations(run);
   DeleteInstallLog(run);
   ReleaseShared(run);
 
