@@ -271,6 +271,34 @@ command = "a.exe %1"
         wait_gone(self, self.FOLDER)
 
 
+class PathAndFirewallTest(unittest.TestCase):
+    """The PATH entry goes; the firewall exceptions are removed without a failure."""
+    NAME = "KS Uninstall Path"
+    FOLDER = f"{BASE}\\{NAME}"
+
+    def setUp(self):
+        shutil.rmtree(ti.unix_path(self.FOLDER), ignore_errors=True)
+        ti.reg("delete", f"{UNINSTALL_KEY}\\{self.NAME}", "/f")
+
+    tearDown = setUp
+
+    def test_path_entry_removed(self):
+        extra = '[[firewall]]\nport = 8080\n[[firewall]]\nprogram = "tool.exe"\n'
+        installer = ti.build(ti.project(self.NAME, options={"add_to_path": True}, extra=extra),
+                             {"files/tool.exe": b"MZ"})
+        before = ti.machine_path()
+        ti.assert_silent_success(self, ti.run_setup(installer))
+        self.assertIn(self.FOLDER.lower(), [p.lower() for p in ti.machine_path()[1].split(";")])
+        report = run_uninstaller(self.FOLDER, self.NAME)
+        self.assertEqual((boxes(report), report["exit_code"]), ([], 0))
+        kind, text = ti.machine_path()
+        self.assertEqual(kind, before[0])
+        self.assertNotIn(self.FOLDER.lower(), [p.lower() for p in text.split(";")])
+        self.assertTrue(text.startswith("%SystemRoot%"), text)
+        self.assertEqual(key_values(f"{UNINSTALL_KEY}\\{self.NAME}"), {})
+        wait_gone(self, self.FOLDER)
+
+
 class RefusalTest(unittest.TestCase):
     NAME = "KS Uninstall Corrupt"
     KEY = f"{UNINSTALL_KEY}\\{NAME}"

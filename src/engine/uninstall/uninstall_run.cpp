@@ -14,10 +14,12 @@
 #include "core/system_error.h"
 #include "core/wide.h"
 #include "install/files_in_use.h"
+#include "install/firewall.h"
 #include "install/path_entry.h"
 #include "portable/pending_renames.h"
 #include "portable/registry_path.h"
 #include "portable/association_rules.h"
+#include "portable/firewall_items.h"
 #include "portable/path_rules.h"
 #include "portable/text.h"
 #include "portable/text_format.h"
@@ -278,6 +280,26 @@ void RemoveProductRegistry(UninstallRun& run) {
 
 void RemoveRegistry2(UninstallRun& run) { RemoveRegistryEntries(run.data.registry2, ProductView(run)); }
 
+// The firewall exceptions the installation added (kept ones were never recorded).
+void RemoveFirewallItems(UninstallRun& run) {
+  Progress(run, 96);
+  if (run.data.firewall.empty() || FirewallConnect() != kFirewallDone) return;
+  const AnsiCodePage& cp = SystemCodePage();
+  for (const Text8& line : run.data.firewall) {
+    std::optional<FirewallItem> item = ParseFirewallLine(cp.ToWide(line));
+    if (!item) continue;
+    if (item->is_port) {
+      if (item->flags & kFirewallTcp) FirewallRemovePort(item->port, kProtocolTcp);
+      if (item->flags & kFirewallUdp) FirewallRemovePort(item->port, kProtocolUdp);
+      continue;
+    }
+    std::u16string path = ExpandVariables(item->target, run.values);
+    if (!IsAbsolutePath(path)) path = JoinPath(run.values.install_dir, path);
+    FirewallRemoveProgram(path);
+  }
+  FirewallReleaseProfile();
+}
+
 void RemoveSharedFolder(UninstallRun& run) {
   Progress(run, 98);
   if (!run.values.shared_path.empty()) RemoveFolder(run.values.shared_path, 0);
@@ -342,6 +364,7 @@ void RemoveProduct(UninstallRun& run) {
   RemoveStartMenuFolder(run);
   RemoveProductRegistry(run);
   RemoveRegistry2(run);
+  RemoveFirewallItems(run);
 
   if (run.option_flags & kOptDeleteInstallFolder) RemoveFolderTree(run.values.install_dir, 0);
   RemoveSharedFolder(run);
