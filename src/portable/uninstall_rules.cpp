@@ -84,16 +84,24 @@ std::u16string SelfDeletionBatchText(std::u16string_view uninstaller, std::u16st
   return text;
 }
 
-std::vector<SharedFileEntry> ParseSharedFiles(std::u16string_view text) {
-  std::vector<SharedFileEntry> out;
+std::vector<std::u16string> QuotedNames(std::u16string_view text) {
+  std::vector<std::u16string> out;
   size_t i = 0;
   while (i < text.size()) {
     size_t open = text.find(u'"', i);
     if (open == std::u16string_view::npos) break;
     size_t close = text.find(u'"', open + 1);
     if (close == std::u16string_view::npos) break;
-    std::u16string_view name = text.substr(open + 1, close - open - 1);
+    out.emplace_back(text.substr(open + 1, close - open - 1));
     i = close + 1;
+  }
+  return out;
+}
+
+std::vector<SharedFileEntry> ParseSharedFiles(std::u16string_view text) {
+  std::vector<SharedFileEntry> out;
+  for (const std::u16string& quoted : QuotedNames(text)) {
+    std::u16string_view name = quoted;
     SharedFileEntry entry;
     if (!name.empty() && name.back() == u'^') entry.unregister_com = true, name.remove_suffix(1);
     if (!name.empty() && name.back() == u' ') entry.keep_file = true, name.remove_suffix(1);

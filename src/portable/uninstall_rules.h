@@ -48,6 +48,10 @@ std::u16string FileNotDeletedLine(std::u16string_view message, std::u16string_vi
 std::u16string SelfDeletionBatchText(std::u16string_view uninstaller, std::u16string_view install_dir,
                                      std::u16string_view uninstall_subdir, std::u16string_view batch_path);
 
+// The double-quoted names of a list ("ProductFonts", "SharedFiles"), in
+// order; whatever stands between them is ignored, an unclosed quote ends it.
+std::vector<std::u16string> QuotedNames(std::u16string_view text);
+
 // One entry of the product's "SharedFiles" text: the path and its markers.
 struct SharedFileEntry {
   std::u16string path;

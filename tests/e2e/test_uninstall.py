@@ -299,6 +299,48 @@ class PathAndFirewallTest(unittest.TestCase):
         wait_gone(self, self.FOLDER)
 
 
+class ComponentsTest(unittest.TestCase):
+    """Font, applets, Windows Installer package and driver package go with the product."""
+    NAME = "KS Uninstall Components"
+    FOLDER = f"{BASE}\\{NAME}"
+
+    def setUp(self):
+        shutil.rmtree(ti.unix_path(self.FOLDER), ignore_errors=True)
+        ti.reg("delete", f"{UNINSTALL_KEY}\\{self.NAME}", "/f")
+        tc.reg32("add", tc.CPLS, "/f")
+
+    tearDown = setUp
+
+    def test_components_removed(self):
+        with open(tc.FONT_SOURCE, "rb") as f:
+            font = f.read()
+        tree = {"kscomponent.msi": tc.component("kscomponent.msi"), "kscomponent.inf": tc.component("kscomponent.inf"),
+                "KsTestSans.ttf": font, "tool.cpl": b"applet"}
+        entries = [
+            {"source": "kscomponent.msi", "kind": "msi_package", "msi_ui_level": "none",
+             "uninstall_with_product": True},
+            {"source": "KsTestSans.ttf", "kind": "font", "font_face": "KS Test Sans (TrueType)"},
+            {"source": "tool.cpl", "kind": "applet", "applet_name": "KS Tool"},
+            {"source": "kscomponent.inf", "kind": "driver_inf"},
+        ]
+        installer = ti.build(tc.files_project(self.NAME, entries), tree)
+        ti.assert_silent_success(self, ti.run_setup(installer, timeout=90))
+        font_file = r"C:\windows\Fonts\KsTestSans.ttf"
+        self.assertEqual(tc.reg_query(tc.FONTS, "KS Test Sans (TrueType)"), "KsTestSans.ttf")
+        self.assertEqual(tc.reg_query(tc.CPLS, "KS Tool"), f"{self.FOLDER}\\tool.cpl")
+        self.assertEqual(tc.reg_query(tc.MSI_VALUE_KEY, "Installed"), "yes")
+
+        report = run_uninstaller(self.FOLDER, self.NAME)
+        self.assertEqual((boxes(report), report["exit_code"]), ([], 0))
+        self.assertFalse(os.path.exists(ti.unix_path(font_file)))
+        self.assertIsNone(tc.reg_query(tc.FONTS, "KS Test Sans (TrueType)"))
+        self.assertIsNone(tc.reg_query(tc.CPLS, "KS Tool"))
+        self.assertIsNone(tc.reg_query(tc.MSI_VALUE_KEY, "Installed"))
+        self.assertFalse(os.path.exists(ti.unix_path(r"C:\windows\inf\kscomponent.inf")))
+        self.assertEqual(key_values(f"{UNINSTALL_KEY}\\{self.NAME}"), {})
+        wait_gone(self, self.FOLDER)
+
+
 class RefusalTest(unittest.TestCase):
     NAME = "KS Uninstall Corrupt"
     KEY = f"{UNINSTALL_KEY}\\{NAME}"

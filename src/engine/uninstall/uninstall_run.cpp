@@ -28,6 +28,7 @@
 #include "uninstall/conditional_deletions.h"
 #include "uninstall/registry_entries_removal.h"
 #include "uninstall/association_restore.h"
+#include "uninstall/component_removal.h"
 #include "uninstall/registry_removal.h"
 #include "uninstall/shared_release.h"
 #include "uninstall/uninstall_data_file.h"
@@ -157,6 +158,34 @@ void RestoreAssociations(UninstallRun& run) {
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 
+// Fonts of "ProductFonts"; those kept (the user said No) are written back.
+void RemoveFonts(UninstallRun& run) {
+  Status(run, run.Message(67));
+  Progress(run, 3);
+  RegistryKey key;
+  if (!Opened(OpenProductKey(run, key, KEY_ALL_ACCESS))) return;
+  std::vector<std::u16string> names = QuotedNames(key.ReadValueText(u"ProductFonts", u""));
+  if (names.empty()) return;
+  std::u16string folder = VariableValue(kVarFontDir, run.values);
+  std::u16string kept;
+  bool removed = false;
+  for (const std::u16string& name : names) {
+    bool agreed = run.silent || !(run.option_flags & kOptFontQuestion) ||
+                  run.Show(FormatText(run.Message(56), {name}), run.Message(57), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    if (agreed) {
+      RemoveFont(name, folder);
+      removed = true;
+    } else {
+      kept += u"\"" + name + u"\"";
+    }
+  }
+  if (kept.empty())
+    key.DeleteValue(std::u16string_view(u"ProductFonts"));
+  else
+    key.WriteString(u"ProductFonts", kept, kRegWideText);
+  if (removed) SendMessageTimeoutW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, 1000, nullptr);
+}
+
 void ReleaseShared(UninstallRun& run) {
   RegistryKey key;
   if (!Opened(OpenProductKey(run, key, KEY_ALL_ACCESS))) return;
@@ -172,16 +201,19 @@ void ReleaseShared(UninstallRun& run) {
   key.DeleteValue(std::u16string_view(u"SharedFiles"));
 }
 
-// "!" item: "\HKLM\Key\Value" (the leading backslash may be missing), in
-// the 64-bit view where the installation writes these values.
+// "!" item: "\HKLM\Key\Value" (the leading backslash may be missing).
 void DeleteRegistryValueItem(std::u16string path) {
   if (!path.empty() && path.front() != u'\\') path.insert(path.begin(), u'\\');
   size_t slash = path.rfind(u'\\');
   if (slash == 0) return;
-  RegistryKey key;
-  if (Opened(key.OpenPath(std::u16string_view(path).substr(0, slash), kRegOpenOnly | kRegNoStack | kRegView64,
-                          KEY_ALL_ACCESS)))
-    key.DeleteValue(std::u16string_view(path).substr(slash + 1));
+  // Recorded values live in either view (the folder value in the 64-bit
+  // one, applets in the process's own): the value goes from both.
+  for (unsigned view : {0u, unsigned(kRegView64)}) {
+    RegistryKey key;
+    if (Opened(key.OpenPath(std::u16string_view(path).substr(0, slash), kRegOpenOnly | kRegNoStack | view,
+                            KEY_ALL_ACCESS)))
+      key.DeleteValue(std::u16string_view(path).substr(slash + 1));
+  }
 }
 
 // The main section in file order: folders collected, registry values and files deleted.
@@ -330,8 +362,14 @@ void RemoveProduct(UninstallRun& run) {
   }
   RunSavedBatch(run, u"UninstallBatch1");
   RestoreAssociations(run);
+  RemoveFonts(run);
   DeleteInstallLog(run);
   ReleaseShared(run);
+
+  Status(run, run.Message(108));
+  std::vector<Text8> msi_left = RemoveMsiPackages(run.data.msi, [&run](const std::u16string& line) {
+    run.failures += line;
+  });
 
   std::vector<std::u16string> failed;
   RemoveMainItems(run, failed);
@@ -358,6 +396,7 @@ void RemoveProduct(UninstallRun& run) {
     left.inf.clear();
     left.registry.clear();
     left.registry2.clear();
+    left.msi = msi_left;
     WriteUninstallData(run.data_path, left);
   }
 
@@ -365,6 +404,8 @@ void RemoveProduct(UninstallRun& run) {
   RemoveProductRegistry(run);
   RemoveRegistry2(run);
   RemoveFirewallItems(run);
+  Progress(run, 97);
+  RemoveDriverPackages(run.data.inf);
 
   if (run.option_flags & kOptDeleteInstallFolder) RemoveFolderTree(run.values.install_dir, 0);
   RemoveSharedFolder(run);
