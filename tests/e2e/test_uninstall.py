@@ -163,6 +163,28 @@ class RemovalTest(unittest.TestCase):
         self.assertEqual(key_values(self.KEY), {})
         self.assertTrue(os.path.isdir(ti.unix_path("C:\\ks-uninst-b2")))
 
+    def test_no_to_the_question_keeps_everything_then_r_program_runs(self):
+        self.install()
+        before = ti.files_below(self.FOLDER)
+        report = run_uninstaller(self.FOLDER, self.NAME, press="No", args="")
+        self.assertEqual([b["text"] for b in boxes(report)],
+                         [f"Do you want to remove {self.NAME} and all of its parts from this computer?"])
+        self.assertEqual(report["exit_code"], 0)
+        self.assertEqual(ti.files_below(self.FOLDER), before)
+        self.assertIn("UninstallBatch1", key_values(self.KEY))
+        self.assertFalse(os.path.isdir(ti.unix_path("C:\\ks-uninst-b1")))
+        # A clean run starts the /r: program.
+        marker = "C:\\ks-uninst-after"
+        shutil.rmtree(ti.unix_path(marker), ignore_errors=True)
+        report = run_uninstaller(self.FOLDER, self.NAME, args=f'/a /r:"cmd.exe /c mkdir {marker}"')
+        self.assertEqual((boxes(report), report["exit_code"]), ([], 0))
+        deadline = time.time() + 20
+        while not os.path.isdir(ti.unix_path(marker)) and time.time() < deadline:
+            time.sleep(0.2)
+        self.assertTrue(os.path.isdir(ti.unix_path(marker)))
+        os.rmdir(ti.unix_path(marker))
+        wait_gone(self, self.FOLDER)
+
     def test_attended_failure_reports_the_held_file(self):
         self.install()
         held = self.FOLDER + "\\readme.txt"

@@ -109,6 +109,12 @@ void RunEngine(HINSTANCE instance) {
     if (!e.command_line.UninstallName) UsageError(u"Product name required");
     UninstallCalls calls;
     calls.silent = e.AutomaticMode;
+    calls.restart = [] {
+      EnablePrivilege(u"SeShutdownPrivilege");
+      ExitWindowsEx(EWX_REBOOT, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION |
+                                    SHTDN_REASON_FLAG_PLANNED);
+    };
+    if (e.command_line.RunProgram) calls.program_after = *e.command_line.RunProgram;
     calls.show = [](const std::u16string& text, const std::u16string& caption, UINT flags) {
       return ShowMessageBox(text, caption, flags);
     };

@@ -10,11 +10,13 @@
 #include "core/file_access.h"
 #include "core/folder_removal.h"
 #include "core/library_loader.h"
+#include "core/process.h"
 #include "core/registry_key.h"
 #include "core/system_error.h"
 #include "core/wide.h"
 #include "install/files_in_use.h"
 #include "install/firewall.h"
+#include "install/program_windows.h"
 #include "install/path_entry.h"
 #include "portable/pending_renames.h"
 #include "portable/registry_path.h"
@@ -134,6 +136,37 @@ bool LoadData(UninstallRun& run) {
                       {run.display_name, run.data_path, int64_t(code), SystemErrorText(code)}),
            {}, MB_OK | MB_ICONERROR);
   return false;
+}
+
+enum : int { kCloseRequest = 0, kQuitRequest = 1, kAskUser = 2, kTerminate = 3 };
+
+// Step 7: the [AutoClose] records that need no answer.
+void CloseListedPrograms(UninstallRun& run) {
+  if (run.data.auto_close.empty()) return;
+  for (HWND w : ForeignTopWindows())
+    for (const AutoCloseRecord& record : run.data.auto_close) {
+      if (record.action == kAskUser || !WindowMatches(w, record.window_class, record.window_title)) continue;
+      if (record.action == kCloseRequest) PostMessageW(w, WM_CLOSE, 0, 0);
+      if (record.action == kQuitRequest) PostMessageW(w, WM_QUIT, 0, 0);
+      if (record.action == kTerminate) TerminateWindowProcess(w);
+      break;
+    }
+}
+
+// Step 10: the user closes the "ask" programs; false when Cancel ends the run.
+bool UserClosedPrograms(UninstallRun& run) {
+  for (const AutoCloseRecord& record : run.data.auto_close) {
+    if (record.action != kAskUser) continue;
+    auto open_window = [&record] {
+      for (HWND w : ForeignTopWindows())
+        if (WindowMatches(w, record.window_class, record.window_title)) return true;
+      return false;
+    };
+    std::u16string text = FormatText(run.Message(107), {SystemCodePage().ToWide(record.program_name)});
+    while (open_window())
+      if (run.Show(text, run.Message(55), MB_RETRYCANCEL | MB_ICONWARNING) == IDCANCEL) return false;
+  }
+  return true;
 }
 
 bool Confirmed(UninstallRun& run) {
@@ -423,6 +456,10 @@ void EndRun(UninstallRun& run) {
   }
   if (run.failures.empty()) {
     if (!run.silent && (run.archive_flags & kArcUninstallDoneMessage)) run.Show(run.Message(34), run.Message(15), MB_OK | MB_ICONINFORMATION);
+    if ((run.option_flags2 & kOpt2RestartAfterUninstall) && run.calls.restart &&
+        (run.silent || run.Show(run.Message(74), run.Message(20), MB_YESNO | MB_ICONQUESTION) == IDYES))
+      run.calls.restart();
+    if (!run.calls.program_after.empty()) Launch(run.calls.program_after, 0);
     run.removed = true;
     return;
   }
@@ -449,7 +486,9 @@ bool RunUninstaller(const std::u16string& product_name, const std::u16string& se
   run.calls = calls;
   run.silent = calls.silent;
   if (!ReadProductKey(run) || !LoadData(run)) return false;
+  CloseListedPrograms(run);
   if (!Confirmed(run)) return false;
+  if (!UserClosedPrograms(run)) return false;
   RemoveProduct(run);
   std::u16string notify_url;
   {

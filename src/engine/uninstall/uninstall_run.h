@@ -20,6 +20,8 @@ struct UninstallCalls {
   MessageBoxCall show;                       // a message box: the answer (IDYES...)
   std::function<void(int percent)> progress;
   std::function<void(const std::u16string&)> status;
+  std::function<void()> restart;  // restarts the machine (the installer's own way)
+  std::u16string program_after;   // "/r:" program, started without waiting after a clean run
   // After a clean run: hands NotifyURL (when set) to the notification client.
   std::function<void(const std::u16string& url)> notify;
 };
