@@ -47,10 +47,6 @@ std::u16string FolderKey(std::u16string_view path) {
   return FoldPathCase(path);
 }
 
-std::u16string WideFrom8Bit(std::string_view path) {
-  if (!path.empty() && path.front() == '|') return Utf8ToUtf16(path.substr(1));
-  return SystemCodePage().ToWide(path);
-}
 
 
 const char* KindPrefix(int kind) {
@@ -312,6 +308,11 @@ void ParseUninstallData(std::string_view text, UninstallData& data) {
       }
     }
   }
+}
+
+std::u16string WideFrom8Bit(std::string_view path) {
+  if (!path.empty() && path.front() == '|') return Utf8ToUtf16(path.substr(1));
+  return SystemCodePage().ToWide(path);
 }
 
 }  // namespace ks

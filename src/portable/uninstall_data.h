@@ -105,6 +105,8 @@ class UninstallData {
 // it holds every character; otherwise "|" + UTF-8, so the uninstaller still
 // finds a file whose name the code page cannot spell.
 std::string EightBitPath(std::u16string_view path);
+// The UTF-16 path of an 8-bit one in either form.
+std::u16string WideFrom8Bit(std::string_view path);
 
 // Records from the settings: every DeleteList entry, and the CloseList
 // entries meant for the uninstallation.

@@ -34,22 +34,6 @@ std::u16string SystemX86Folder() {
   return n > 0 && n < MAX_PATH ? U16(buffer, n) : JoinPath(WindowsFolder(), u"System32");
 }
 
-// UTF-8 batches need XP or later; older systems get code page 1252.
-bool Utf8Batches() {
-  OsFacts os = GatherOsFacts();
-  return os.platform_id == VER_PLATFORM_WIN32_NT && (os.major > 5 || (os.major == 5 && os.minor >= 1));
-}
-
-std::u16string ShortPath(const std::u16string& path) {
-  DWORD n = GetShortPathNameW(W(path), nullptr, 0);
-  if (n == 0) return path;
-  std::u16string buffer(n, u'\0');
-  DWORD got = GetShortPathNameW(W(path), reinterpret_cast<wchar_t*>(buffer.data()), n);
-  if (got == 0 || got >= n) return path;
-  buffer.resize(got);
-  return buffer;
-}
-
 bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
   File file;
   if (file.Open(path, kOpenExisting | kOpenNoWrite | kOpenShareRead | kOpenShareWrite) != FileError::kOk) return false;
@@ -73,6 +57,22 @@ std::u16string FailureText(const char16_t* what, const std::u16string& path, DWO
 }
 
 }  // namespace
+
+// UTF-8 batches need XP or later; older systems get code page 1252.
+bool Utf8Batches() {
+  OsFacts os = GatherOsFacts();
+  return os.platform_id == VER_PLATFORM_WIN32_NT && (os.major > 5 || (os.major == 5 && os.minor >= 1));
+}
+
+std::u16string ShortPath(const std::u16string& path) {
+  DWORD n = GetShortPathNameW(W(path), nullptr, 0);
+  if (n == 0) return path;
+  std::u16string buffer(n, u'\0');
+  DWORD got = GetShortPathNameW(W(path), reinterpret_cast<wchar_t*>(buffer.data()), n);
+  if (got == 0 || got >= n) return path;
+  buffer.resize(got);
+  return buffer;
+}
 
 std::u16string CommandInterpreter() {
   std::u16string comspec = u"%comspec%";

@@ -26,6 +26,11 @@ struct BatchContext {
 // otherwise. The path is returned whether or not the file exists.
 std::u16string CommandInterpreter();
 
+// UTF-8 batches need XP or later; older systems get code page 1252.
+bool Utf8Batches();
+// The short form of an existing path; the path itself when there is none.
+std::u16string ShortPath(const std::u16string& path);
+
 // True when the text is empty or the batch was written and started; false
 // when the interpreter is missing, the file cannot be written or the process
 // cannot be started. Every failure is logged (and shown unless silent).

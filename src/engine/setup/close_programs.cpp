@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "core/handle.h"
 #include "core/message_pump.h"
 #include "core/wide.h"
+#include "install/program_windows.h"
 #include "portable/text.h"
 #include "portable/text_format.h"
 #include "setup/engine_state.h"
@@ -19,41 +19,12 @@ namespace {
 
 enum : uint8_t { kCloseRequest = 0, kQuitRequest = 1, kAskUser = 2, kTerminate = 3 };
 
-std::u16string WindowText(HWND w, bool title) {
-  wchar_t buf[512];
-  int n = title ? GetWindowTextW(w, buf, 512) : GetClassNameW(w, buf, 512);
-  return U16(buf, n > 0 ? size_t(n) : 0);
-}
-
-// An empty field is not tested; "*rest" matches when rest occurs anywhere.
-bool FieldMatches(const std::string& field8, const std::u16string& actual) {
-  if (field8.empty()) return true;
-  std::u16string field = SystemCodePage().ToWide(field8);
-  if (field[0] == u'*') return actual.find(field.substr(1)) != std::u16string::npos;
-  return field == actual;
-}
-
 const CloseEntry* MatchingEntry(HWND w, const std::vector<CloseEntry>& list) {
-  std::u16string cls = WindowText(w, false), title = WindowText(w, true);
   for (const CloseEntry& entry : list) {
     if (!(entry.flags & 0x1)) continue;
-    if (entry.window_class.empty() && entry.window_title.empty()) continue;
-    if (FieldMatches(entry.window_class, cls) && FieldMatches(entry.window_title, title)) return &entry;
+    if (WindowMatches(w, entry.window_class, entry.window_title)) return &entry;
   }
   return nullptr;
-}
-
-BOOL CALLBACK CollectForeign(HWND w, LPARAM p) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (pid != GetCurrentProcessId()) reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
-  return TRUE;
-}
-
-std::vector<HWND> ForeignTopWindows() {
-  std::vector<HWND> windows;
-  EnumWindows(CollectForeign, reinterpret_cast<LPARAM>(&windows));
-  return windows;
 }
 
 }  // namespace
@@ -74,13 +45,7 @@ void ClosePrograms(InstallRun& run) {
         }
         break;
       }
-      case kTerminate: {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
-        if (process) TerminateProcess(process.get(), 1);
-        break;
-      }
+      case kTerminate: TerminateWindowProcess(w); break;
       default: break;
     }
   }

@@ -118,7 +118,18 @@ void RunEngine(HINSTANCE instance) {
 
   if (e.command_line.UninstallMode) {
     if (!e.command_line.UninstallName) UsageError(u"Product name required");
-    RunUninstaller(*e.command_line.UninstallName);  // the code is the same either way
+    UninstallCalls calls;
+    calls.silent = e.AutomaticMode;
+    calls.restart = [] {
+      EnablePrivilege(u"SeShutdownPrivilege");
+      ExitWindowsEx(EWX_REBOOT, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION |
+                                    SHTDN_REASON_FLAG_PLANNED);
+    };
+    if (e.command_line.RunProgram) calls.program_after = *e.command_line.RunProgram;
+    calls.show = [](const std::u16string& text, const std::u16string& caption, UINT flags) {
+      return ShowMessageBox(text, caption, flags);
+    };
+    RunUninstaller(*e.command_line.UninstallName, e.module_path, calls);  // the code is the same either way
     OrderlyExit(ExitCode::kUninstallEnd);
   }
 
