@@ -19,6 +19,7 @@ struct ExitFacts {
   bool deployment = false;       // /e or the project's deployment_exit_codes
   bool restart_pending = false;  // files or deletions wait for the restart
   bool failures = false;         // the failure summary is not empty
+  bool uninstalling = false;     // an uninstall run: classic code 0 however it ends
 };
 
 inline constexpr unsigned kExitDeploySuccess = 0;
@@ -28,7 +29,10 @@ inline constexpr unsigned kExitDeployAnotherInstallation = 1618;
 inline constexpr unsigned kExitDeployFailure = 1603;
 
 constexpr unsigned ProcessExitCode(ExitCode end, const ExitFacts& facts) {
-  if (!facts.deployment) return end == ExitCode::kUninstallEnd ? 0 : 1;
+  if (!facts.deployment) {
+    if (end == ExitCode::kFatal) return 1;
+    return end == ExitCode::kUninstallEnd || facts.uninstalling ? 0 : 1;
+  }
   switch (end) {
     case ExitCode::kUninstallEnd:
     case ExitCode::kInstallEnd:

@@ -96,7 +96,8 @@ class ExitCodeTest(unittest.TestCase):
     def test_fatal_errors_are_1603_without_a_box(self):
         installer = self.build("KS Exit Corrupt")
         img = si.SetupImage.load(installer)
-        data = bytearray(open(installer, "rb").read())
+        with open(installer, "rb") as f:
+            data = bytearray(f.read())
         data[img.setup.raw_pointer + img.archive.ArchiveEnd - 1] ^= 1
         damaged = os.path.join(harness.work_dir("exit-corrupt"), "setup.exe")
         with open(damaged, "wb") as f:
@@ -106,6 +107,21 @@ class ExitCodeTest(unittest.TestCase):
         self.assertEqual(files_below(f"{BASE}\\KS Exit Corrupt"), set())
         # The classic set shows the box and ends with 1.
         self.assertEqual(self.outcome(run_setup(damaged, "/a")), (1, [("Error", texts(installer)[13] % 55)]))
+
+    def test_uninstall_runs(self):
+        # The product's choice travels with its registration; /e works too.
+        chosen = self.build("KS Exit Uninstall", options={"deployment_exit_codes": True})
+        self.assertEqual(self.outcome(run_setup(chosen, "/a")), (0, []))
+        uninstaller = f'"{BASE}\\KS Exit Uninstall\\uninstall\\uninstall.exe"'
+        report = harness.probe_run(f'{uninstaller} /a /u:"KS Exit Uninstall"', timeout=40)
+        self.assertEqual(self.outcome(report), (0, []))
+        # A product that is not installed: refused, 0 in the classic set.
+        classic = self.build("KS Exit Classic")
+        run_setup(classic, "/a")
+        uninstaller = f'"{BASE}\\KS Exit Classic\\uninstall\\uninstall.exe"'
+        self.assertEqual(harness.probe_run(f'{uninstaller} /a /u:"KS Nothing Here"', timeout=40)["exit_code"], 0)
+        self.assertEqual(harness.probe_run(f'{uninstaller} /a /e /u:"KS Nothing Here"', timeout=40)["exit_code"],
+                         1603)
 
 
 if __name__ == "__main__":

@@ -95,6 +95,10 @@ TEST(ExitCodes, ClassicAndDeploymentSets) {
       {ExitCode::kRefused, {}, 1, 1603},
       {ExitCode::kAnotherInstance, {}, 1, 1618},
       {ExitCode::kFatal, {.restart_pending = true}, 1, 1603},
+      // An uninstall run that stops early still ends with 0 in the classic set.
+      {ExitCode::kCancelled, {.uninstalling = true}, 0, 1602},
+      {ExitCode::kRefused, {.uninstalling = true}, 0, 1603},
+      {ExitCode::kFatal, {.uninstalling = true}, 1, 1603},
   };
   for (const auto& c : kCases) {
     ExitFacts facts = c.facts;

@@ -9,6 +9,7 @@
 #include "core/library_loader.h"
 #include "core/privilege.h"
 #include "core/wide.h"
+#include "net/notification.h"
 #include "portable/settings_codec.h"
 #include "portable/sum32.h"
 #include "script/folder_variables.h"
@@ -118,6 +119,7 @@ void RunEngine(HINSTANCE instance) {
 
   if (e.command_line.UninstallMode) {
     if (!e.command_line.UninstallName) UsageError(u"Product name required");
+    ProcessExitFacts().uninstalling = true;
     UninstallCalls calls;
     calls.silent = e.AutomaticMode;
     calls.restart = [] {
@@ -129,8 +131,10 @@ void RunEngine(HINSTANCE instance) {
     calls.show = [](const std::u16string& text, const std::u16string& caption, UINT flags) {
       return ShowMessageBox(text, caption, flags);
     };
-    RunUninstaller(*e.command_line.UninstallName, e.module_path, calls);  // the code is the same either way
-    OrderlyExit(ExitCode::kUninstallEnd);
+    calls.notify = [](const std::u16string& url, const std::u16string& version) {
+      NotifyAfterUninstall(url, version);
+    };
+    OrderlyExit(RunUninstaller(*e.command_line.UninstallName, e.module_path, calls));
   }
 
   static SetupArchive archive;  // lives, with its open file, until the process ends

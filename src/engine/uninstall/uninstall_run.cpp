@@ -112,6 +112,7 @@ bool ReadProductKey(UninstallRun& run) {
   run.option_flags = words.option_flags;
   run.option_flags2 = words.option_flags2;
   run.archive_flags = SplitProductFlags(key.ReadValueText(u"ProductFlags2", u"0")).option_flags;
+  if (run.option_flags2 & kOpt2DeploymentExitCodes) ProcessExitFacts().deployment = true;
   run.values.bitness = int(key.ReadNumber(u"Bitness", 0));
   run.values.version = key.ReadValueText(u"DisplayVersion", u"");
   run.values.uninstall_subdir = key.ReadValueText(u"UninstallSubdir", u"");
@@ -456,13 +457,17 @@ void EndRun(UninstallRun& run) {
   }
   if (run.failures.empty()) {
     if (!run.silent && (run.archive_flags & kArcUninstallDoneMessage)) run.Show(run.Message(34), run.Message(15), MB_OK | MB_ICONINFORMATION);
-    if ((run.option_flags2 & kOpt2RestartAfterUninstall) && run.calls.restart &&
-        (run.silent || run.Show(run.Message(74), run.Message(20), MB_YESNO | MB_ICONQUESTION) == IDYES))
+    // A deployment tool restarts the machine when it chooses: the exit code says it is needed.
+    if ((run.option_flags2 & kOpt2RestartAfterUninstall) && ProcessExitFacts().deployment)
+      ProcessExitFacts().restart_pending = true;
+    else if ((run.option_flags2 & kOpt2RestartAfterUninstall) && run.calls.restart &&
+             (run.silent || run.Show(run.Message(74), run.Message(20), MB_YESNO | MB_ICONQUESTION) == IDYES))
       run.calls.restart();
     if (!run.calls.program_after.empty()) Launch(run.calls.program_after, 0);
     run.removed = true;
     return;
   }
+  ProcessExitFacts().failures = true;
   if (!run.silent)
     run.Show(FormatText(run.Message(10), {run.failures}), run.Message(20), MB_OK | MB_ICONWARNING);
 }
@@ -479,16 +484,15 @@ int UninstallRun::Show(const std::u16string& text, const std::u16string& caption
   return calls.show(text, caption.empty() ? data.title : caption, flags);
 }
 
-bool RunUninstaller(const std::u16string& product_name, const std::u16string& self_path,
-                    const UninstallCalls& calls) {
+ExitCode RunUninstaller(const std::u16string& product_name, const std::u16string& self_path,
+                        const UninstallCalls& calls) {
   UninstallRun run;
   run.product_name = product_name;
   run.calls = calls;
   run.silent = calls.silent;
-  if (!ReadProductKey(run) || !LoadData(run)) return false;
+  if (!ReadProductKey(run) || !LoadData(run)) return ExitCode::kRefused;
   CloseListedPrograms(run);
-  if (!Confirmed(run)) return false;
-  if (!UserClosedPrograms(run)) return false;
+  if (!Confirmed(run) || !UserClosedPrograms(run)) return ExitCode::kCancelled;
   RemoveProduct(run);
   std::u16string notify_url;
   {
@@ -496,10 +500,10 @@ bool RunUninstaller(const std::u16string& product_name, const std::u16string& se
     if (Opened(OpenProductKey(run, key, KEY_READ))) notify_url = key.ReadValueText(u"NotifyURL", u"");
   }
   EndRun(run);
-  if (!run.removed) return false;
-  if (run.calls.notify && !notify_url.empty()) run.calls.notify(notify_url);
+  if (!run.removed) return ExitCode::kUninstallEnd;
+  if (run.calls.notify && !notify_url.empty()) run.calls.notify(notify_url, run.values.version);
   ScheduleSelfDeletion(self_path, run.values.install_dir, run.values.uninstall_subdir);
-  return true;
+  return ExitCode::kUninstallEnd;
 }
 
 }  // namespace ks

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "portable/exit_codes.h"
 #include "portable/pending_renames.h"
 #include "portable/uninstall_data.h"
 #include "script/folder_variables.h"
@@ -22,8 +23,9 @@ struct UninstallCalls {
   std::function<void(const std::u16string&)> status;
   std::function<void()> restart;  // restarts the machine (the installer's own way)
   std::u16string program_after;   // "/r:" program, started without waiting after a clean run
-  // After a clean run: hands NotifyURL (when set) to the notification client.
-  std::function<void(const std::u16string& url)> notify;
+  // After a clean run: hands NotifyURL (when set) and the product's version
+  // to the notification client.
+  std::function<void(const std::u16string& url, const std::u16string& version)> notify;
 };
 
 // What the uninstall run reads, decides and its phases produce.
@@ -50,11 +52,13 @@ struct UninstallRun {
   int Show(const std::u16string& text, const std::u16string& caption, UINT flags) const;
 };
 
-// True when the product was removed without failures; then the notification
-// is handed off and the self-deletion of `self_path` (the running uninstaller)
-// is scheduled. Every path ends the process with the same exit code.
-bool RunUninstaller(const std::u16string& product_name, const std::u16string& self_path,
-                    const UninstallCalls& calls = {});
+// How the run ended: kUninstallEnd when it got to removing (the failures and
+// a pending restart are noted in the process's exit facts), kCancelled when
+// the user said No, kRefused when a start-up check stopped it. After a clean
+// removal the notification is handed off and the self-deletion of `self_path`
+// (the running uninstaller) is scheduled.
+ExitCode RunUninstaller(const std::u16string& product_name, const std::u16string& self_path,
+                        const UninstallCalls& calls = {});
 
 // After a successful run: the batch in the temporary folder that deletes the
 // uninstaller once its process has ended, the uninstall data folder and the
