@@ -120,8 +120,9 @@ class ExitCodeTest(unittest.TestCase):
         run_setup(classic, "/a")
         uninstaller = f'"{BASE}\\KS Exit Classic\\uninstall\\uninstall.exe"'
         self.assertEqual(harness.probe_run(f'{uninstaller} /a /u:"KS Nothing Here"', timeout=40)["exit_code"], 0)
-        self.assertEqual(harness.probe_run(f'{uninstaller} /a /e /u:"KS Nothing Here"', timeout=40)["exit_code"],
-                         1603)
+        self.assertEqual(self.outcome(harness.probe_run(f'{uninstaller} /a /e /u:"KS Nothing Here"', timeout=40)),
+                         (1603, []))
+        self.assertIn("KS Nothing Here", error_text())
 
 
 if __name__ == "__main__":

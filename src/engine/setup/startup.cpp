@@ -129,6 +129,11 @@ void RunEngine(HINSTANCE instance) {
     };
     if (e.command_line.RunProgram) calls.program_after = *e.command_line.RunProgram;
     calls.show = [](const std::u16string& text, const std::u16string& caption, UINT flags) {
+      // A silent run for a deployment tool leaves its errors in a file, as the installer does.
+      if (Engine().AutomaticMode && ProcessExitFacts().deployment && (flags & MB_TYPEMASK) == MB_OK) {
+        WriteUnattendedError(text);
+        return IDOK;
+      }
       return ShowMessageBox(text, caption, flags);
     };
     calls.notify = [](const std::u16string& url, const std::u16string& version) {
