@@ -148,8 +148,15 @@ class NotificationTest(unittest.TestCase):
         with s.lock:
             headers = s.requests[0]["headers"]
         self.assertEqual((headers.get("User-Agent"), headers.get("Accept")), ("Keldwick Setup", "*/*"))
-        # The uninstall address waits in the uninstall key, unreplaced.
+        # The uninstall address waits in the uninstall key, unreplaced, until
+        # a clean removal requests it once with the version replaced.
         self.assertEqual(ti.reg_values(key).get("NotifyURL"), s.url("/gone/%version%"))
+        with s.lock:
+            s.requests.clear()
+        uninstaller = f"{ti.BASE}\\{name}\\uninstall\\uninstall.exe"
+        report = harness.probe_run(f'"{uninstaller}" /a /u:"{name}"', timeout=60)
+        self.assertEqual(report["exit_code"], 0)
+        self.assertEqual(self.wait_for(1), [f"/gone/{VERSION}"])
 
     def test_no_addresses_send_nothing(self):
         installer = self.installer("KS Notify None", {})

@@ -493,12 +493,13 @@ ExitCode RunUninstaller(const std::u16string& product_name, const std::u16string
   if (!ReadProductKey(run) || !LoadData(run)) return ExitCode::kRefused;
   CloseListedPrograms(run);
   if (!Confirmed(run) || !UserClosedPrograms(run)) return ExitCode::kCancelled;
-  RemoveProduct(run);
+  // Read before the removal, which takes the key away on a clean run.
   std::u16string notify_url;
   {
     RegistryKey key;
     if (Opened(OpenProductKey(run, key, KEY_READ))) notify_url = key.ReadValueText(u"NotifyURL", u"");
   }
+  RemoveProduct(run);
   EndRun(run);
   if (!run.removed) return ExitCode::kUninstallEnd;
   if (run.calls.notify && !notify_url.empty()) run.calls.notify(notify_url, run.values.version);
