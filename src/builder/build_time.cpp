@@ -30,7 +30,6 @@ int64_t BuildTime() {
 }
 
 uint64_t FileTimeFromUnix(int64_t seconds) {
-  constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
   return static_cast<uint64_t>(seconds + kSecondsFrom1601To1970) * 10000000ULL;
 }
 

@@ -8,6 +8,9 @@
 
 namespace ks::builder {
 
+// Seconds between 1601-01-01 (FILETIME's start) and 1970-01-01.
+inline constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
+
 // 2000-01-01 00:00:00 UTC, for builds without SOURCE_DATE_EPOCH.
 inline constexpr int64_t kFixedBuildTime = 946684800;
 

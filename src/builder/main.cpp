@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -92,13 +93,49 @@ fs::path DefaultEngine(const char* argv0) {
   return self.parent_path() / "keldwick-engine.exe";
 }
 
+using ValuedOption = std::pair<const char*, std::string*>;
+using FlagOption = std::pair<const char*, bool*>;
+
+// Splits a command's arguments: options that take the next argument, options
+// that stand alone, --define NAME=VALUE (also -D and --define=) and the one
+// project file. Empty result, or what is wrong with the command line.
+std::string ParseArguments(const std::vector<std::string>& args, std::span<const ValuedOption> valued,
+                           std::span<const FlagOption> flags, ks::builder::Defines& defines,
+                           std::string& project_file) {
+  auto named = [](const auto& table, const std::string& arg) {
+    return std::find_if(table.begin(), table.end(), [&](const auto& o) { return arg == o.first; });
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    std::string problem;
+    if (auto v = named(valued, arg); v != valued.end()) {
+      if (i + 1 >= args.size()) return arg + " needs a value";
+      *v->second = args[++i];
+    } else if (auto f = named(flags, arg); f != flags.end()) {
+      *f->second = true;
+    } else if (arg == "--define" || arg == "-D") {
+      if (i + 1 >= args.size()) return arg + " needs NAME=VALUE";
+      if (!ks::builder::ParseDefine(args[++i], defines, problem)) return problem;
+    } else if (arg.starts_with("--define=")) {
+      if (!ks::builder::ParseDefine(std::string_view(arg).substr(9), defines, problem)) return problem;
+    } else if (!arg.empty() && arg[0] == '-') {
+      return "unknown option " + arg;
+    } else if (project_file.empty()) {
+      project_file = arg;
+    } else {
+      return "more than one project file given";
+    }
+  }
+  return {};
+}
+
 int Build(const std::vector<std::string>& args, const char* argv0) {
   std::string project_file, output, engine;
   ks::builder::Defines defines;
   ks::builder::SigningOptions signing;
   std::string threads;
   bool max = false;
-  const std::pair<const char*, std::string*> kValued[] = {
+  const ValuedOption kValued[] = {
       {"-o", &output},
       {"--engine", &engine},
       {"--sign-cert", &signing.certificate},
@@ -108,29 +145,9 @@ int Build(const std::vector<std::string>& args, const char* argv0) {
       {"--timestamp", &signing.timestamp_url},
       {"--threads", &threads},
   };
-  for (size_t i = 0; i < args.size(); ++i) {
-    auto valued = std::find_if(std::begin(kValued), std::end(kValued),
-                               [&](const auto& v) { return args[i] == v.first; });
-    if (valued != std::end(kValued)) {
-      if (i + 1 >= args.size()) return Usage((args[i] + " needs a value").c_str());
-      *valued->second = args[++i];
-    } else if ((args[i] == "--define" || args[i] == "-D") && i + 1 < args.size()) {
-      std::string problem;
-      if (!ks::builder::ParseDefine(args[++i], defines, problem)) return Usage(problem.c_str());
-    } else if (args[i] == "--max") {
-      max = true;
-    } else if (args[i].starts_with("--define=")) {
-      std::string problem;
-      if (!ks::builder::ParseDefine(std::string_view(args[i]).substr(9), defines, problem))
-        return Usage(problem.c_str());
-    } else if (!args[i].empty() && args[i][0] == '-') {
-      return Usage(("unknown option " + args[i]).c_str());
-    } else if (project_file.empty()) {
-      project_file = args[i];
-    } else {
-      return Usage("more than one project file given");
-    }
-  }
+  const FlagOption kFlags[] = {{"--max", &max}};
+  if (std::string problem = ParseArguments(args, kValued, kFlags, defines, project_file); !problem.empty())
+    return Usage(problem.c_str());
   if (project_file.empty()) return Usage("no project file given");
   if (output.empty()) return Usage("no output file given (-o SETUP.exe)");
   if (signing.Wanted() || !signing.password_env.empty() || !signing.timestamp_url.empty()) {
@@ -243,26 +260,12 @@ int Manifest(const std::vector<std::string>& args) {
   std::string project_file, installer_path, folder = ".";
   ks::builder::ManifestInput input;
   ks::builder::Defines defines;
-  const std::pair<const char*, std::string*> kValued[] = {
+  const ValuedOption kValued[] = {
       {"--url", &input.installer_url}, {"--installer", &installer_path}, {"--id", &input.package_id},
       {"--license", &input.license},   {"-o", &folder},
   };
-  for (size_t i = 0; i < args.size(); ++i) {
-    auto valued = std::find_if(std::begin(kValued), std::end(kValued),
-                               [&](const auto& v) { return args[i] == v.first; });
-    if (valued != std::end(kValued) && i + 1 < args.size()) {
-      *valued->second = args[++i];
-    } else if ((args[i] == "--define" || args[i] == "-D") && i + 1 < args.size()) {
-      std::string problem;
-      if (!ks::builder::ParseDefine(args[++i], defines, problem)) return Usage(problem.c_str());
-    } else if (!args[i].empty() && args[i][0] == '-') {
-      return Usage(("unknown option " + args[i]).c_str());
-    } else if (project_file.empty()) {
-      project_file = args[i];
-    } else {
-      return Usage("more than one project file given");
-    }
-  }
+  if (std::string problem = ParseArguments(args, kValued, {}, defines, project_file); !problem.empty())
+    return Usage(problem.c_str());
   if (project_file.empty() || input.installer_url.empty() || installer_path.empty())
     return Usage("manifest needs the project file, --url and --installer");
   ks::builder::Project project;

@@ -108,9 +108,9 @@ bool Compiler::Wizard(const toml::table* t, Settings& s) {
     return false;
   s.PictureFrame = uint8_t(frame->value);
   s.ProgressPosition = horizontal->value | vertical->value;
-  for (const char* key : {"greeting_link", "support_offer"}) {
-    const std::string& v = std::string_view(key) == "greeting_link" ? s.GreetingLink : s.SupportOffer;
-    if (v.size() > 0xFFFF) return Fail(*t->get(key), std::string(key) + " is longer than 65535 bytes");
+  // Both travel with a 16-bit length.
+  for (const auto& [key, value] : {std::pair{"greeting_link", &s.GreetingLink}, {"support_offer", &s.SupportOffer}}) {
+    if (value->size() > 0xFFFF) return Fail(*t->get(key), std::string(key) + " is longer than 65535 bytes");
   }
   return true;
 }

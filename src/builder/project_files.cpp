@@ -25,8 +25,6 @@ namespace {
 constexpr uint32_t kArchiveAttribute = 0x20;   // FILE_ATTRIBUTE_ARCHIVE
 constexpr uint32_t kReadOnlyAttribute = 0x01;  // FILE_ATTRIBUTE_READONLY
 
-// Seconds between 1601-01-01 and 1970-01-01.
-constexpr int64_t kFileTimeEpochOffset = 11644473600LL;
 
 bool IsVariable(std::string_view part) {
   return part.size() >= 3 && part.front() == '%' && part.back() == '%' &&
@@ -331,7 +329,7 @@ uint64_t FileTimeOf(const fs::path& path) {
   if (ec) return 0;
   auto sys = std::chrono::file_clock::to_sys(ftime);
   auto ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(sys.time_since_epoch()).count() / 100;
-  int64_t value = ticks + compile::kFileTimeEpochOffset * 10000000LL;
+  int64_t value = ticks + kSecondsFrom1601To1970 * 10000000LL;
   return value > 0 ? static_cast<uint64_t>(value) : 0;
 }
 
