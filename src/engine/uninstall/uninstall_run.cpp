@@ -33,6 +33,7 @@
 #include "uninstall/component_removal.h"
 #include "uninstall/registry_removal.h"
 #include "uninstall/shared_release.h"
+#include "uninstall/taskbar_unpin.h"
 #include "uninstall/uninstall_data_file.h"
 
 namespace ks {
@@ -399,6 +400,7 @@ void RemoveProduct(UninstallRun& run) {
   RemoveFonts(run);
   DeleteInstallLog(run);
   ReleaseShared(run);
+  UnpinTaskbarItems(run.data.items);
 
   Status(run, run.Message(108));
   std::vector<Text8> msi_left = RemoveMsiPackages(run.data.msi, [&run](const std::u16string& line) {
