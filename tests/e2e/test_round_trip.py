@@ -39,10 +39,12 @@ CLEAN_UP = '\n[[delete]]\npath = "batch.txt"\nat_install = false\nat_uninstall =
 
 
 def file_snapshot():
-    """{path below drive_c: (size, mtime in ns)} of every file."""
+    """{path below drive_c: (size, mtime in ns)} of every file, and every
+    folder (ending in "/") as "folder"."""
     root = os.path.join(harness.env().prefix, "drive_c")
     found = {}
     for d, _, names in os.walk(root):
+        found[os.path.relpath(d, root).replace(os.sep, "/") + "/"] = "folder"
         for n in names:
             p = os.path.join(d, n)
             try:
@@ -79,7 +81,7 @@ def registry_snapshot():
 def differences(before, after, expected):
     """Entries added, removed or changed, except the expected ones."""
     allowed = [re.compile(p) for p in expected]
-    changed = {k for k in before.keys() | after.keys() if before.get(k) != after.get(k)}
+    changed = {k for k in before.keys() | after.keys() if k not in before or k not in after or before[k] != after[k]}
 
     def ours(k):
         bare = k.split(":", 1)[1] if re.match(r"^(32|64):", k) else k
@@ -118,6 +120,9 @@ def setUpModule():
         os.remove(pnf)
     ts.setUpModule()  # the desktop inside the prefix, not the machine's home folder
     ef.setUpModule()
+    # The folder above the install folder is the machine's, as Program Files
+    # would be: an installation that has to create it leaves it behind.
+    os.makedirs(ti.unix_path(ti.BASE), exist_ok=True)
 
 
 class RoundTripTest(unittest.TestCase):
