@@ -39,11 +39,12 @@ class ClientsTest(unittest.TestCase):
                                                 {"files/app.exe": b"MZ", "files/data/one.txt": b"1"})
 
     def setUp(self):
-        ti.reg("delete", KEY, "/f")
-        shutil.rmtree(ti.unix_path(FOLDER), ignore_errors=True)
+        self.tearDown()
         ti.assert_silent_success(self, ti.run_setup(self.installer))
 
-    tearDown = setUp
+    def tearDown(self):
+        ti.reg("delete", KEY, "/f")
+        shutil.rmtree(ti.unix_path(FOLDER), ignore_errors=True)
 
     def assert_removed(self):
         self.assertEqual(ti.reg_values(KEY), {})
