@@ -39,6 +39,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import wine_env  # noqa: E402
+import uninstall  # noqa: E402
 
 WORK = os.path.abspath(os.environ.get("BENCH_WORK") or os.path.join(ROOT, "out", "bench"))
 MAKE_PAYLOAD = os.path.join(ROOT, "bench", "make_payload.py")
@@ -439,6 +440,7 @@ def main():
         session.env.run_logged([find_binary("bench_batch.exe"), str(RUNS)], batch_log)
         print(open(batch_log, errors="replace").read().strip(), flush=True)
         install_figures(session)
+        uninstall.figures(session, sys.modules[__name__])
         if os.environ.get("BENCH_PRICES", "1") != "0":
             per_file_prices(session)
 

@@ -36,15 +36,19 @@ def project(product_lines=""):
     return PROJECT.replace("[product]\n", "[product]\n" + product_lines, 1)
 
 
-def installer(text=None):
-    """Builds the every-feature installer from its project text."""
+def tree():
+    """{relative path: bytes} of the files beside the project."""
     with open(FONT_SOURCE, "rb") as f:
         font = f.read()
-    tree = {"files/app.exe": b"MZ", "files/readme.txt": b"read me\r\n", "shared.dll": b"shared",
+    return {"files/app.exe": b"MZ", "files/readme.txt": b"read me\r\n", "shared.dll": b"shared",
             "kscomponent.dll": component("kscomponent.dll"), "kscomponent.tlb": component("kscomponent.tlb"),
             "kscomponent.inf": component("kscomponent.inf"), "kscomponent.msi": component("kscomponent.msi"),
             "KsTestSans.ttf": font}
-    return ti.build(text or PROJECT, tree)
+
+
+def installer(text=None):
+    """Builds the every-feature installer from its project text."""
+    return ti.build(text or PROJECT, tree())
 
 
 PROJECT = f"""
