@@ -11,6 +11,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 import test_every_feature as ef  # noqa: E402
+import test_components as tc  # noqa: E402
 import test_install as ti  # noqa: E402
 import test_shortcuts as ts  # noqa: E402
 from harness import boxes, probe_run  # noqa: E402
@@ -25,6 +26,11 @@ EXPECTED_FILES = [
 ]
 # Registry lines ("key" or "key\\value name", lower case, regular expressions) that may change.
 EXPECTED_KEYS = [
+    # Wine's font cache: a font file in the Fonts folder at a process start
+    # (an earlier module's, or ours while installed) gets Wine's own entries.
+    r"hkey_current_user\\software\\wine\\fonts\\external fonts(\\.*)?",
+    r"hkey_local_machine\\software\\(wow6432node\\)?microsoft\\windows nt\\currentversion\\fonts"
+    r"\\\"dejavu sans \(truetype\)\"",
     # Wine's display driver and device manager rewrite their volatile state
     # (video devices, monitors, window metrics) whenever a desktop starts.
     r"hkey_local_machine\\hardware\\.*",
@@ -106,15 +112,27 @@ def uninstall_quietly(test):
 
 
 def setUpModule():
-    # A product an earlier module left in this prefix goes first, so that the
-    # round trip starts from a machine without it.
+    # The product an earlier module installed (its folder since deleted by
+    # another) is installed again and uninstalled, so that the round trip
+    # starts from a machine without it: no counts, registrations or shortcuts.
     if "QuietUninstallString" in ti.reg_values(KEY):
+        ti.run_setup(ef.installer(ef.project() + CLEAN_UP), timeout=120)
         probe_run(ti.reg_values(KEY)["QuietUninstallString"].replace('\\"', '"'), timeout=60)
         time.sleep(3)
     ti.reg("delete", KEY, "/f")
     for view in ("32", "64"):
         ti.wine_tool(["reg", "delete", r"HKLM\Software\KS Everything Co", "/f", f"/reg:{view}"])
     ti.wine_tool(["reg", "delete", r"HKCU\Software\KS Everything Co", "/f"])
+    # Earlier modules' products share the test components (one type library
+    # GUID, one COM value key, one Windows Installer product) and lost their
+    # uninstallers with their folders: their registrations go first.
+    msi = os.path.join(harness.work_dir("msi"), "kscomponent.msi")
+    with open(msi, "wb") as f:
+        f.write(tc.component("kscomponent.msi"))
+    ti.wine_tool(["msiexec", "/x", harness.to_windows_path(msi), "/qn"])
+    for view in ("32", "64"):
+        for key in (tc.TYPELIB_KEY.rsplit("\\", 1)[0], r"HKLM\Software\Keldwick Test"):
+            ti.wine_tool(["reg", "delete", key, "/f", f"/reg:{view}"])
     pnf = ti.unix_path(r"C:\windows\inf\kscomponent.pnf")
     if os.path.exists(pnf):
         os.remove(pnf)
