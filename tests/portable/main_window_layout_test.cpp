@@ -102,3 +102,68 @@ TEST(TitleLayout, SixPositions) {
 
 }  // namespace
 }  // namespace ks
+
+#include "portable/display_settings.h"
+
+namespace ks {
+namespace {
+
+TEST(DisplaySettingsText, FaceListsAndLines) {
+  EXPECT_EQ(SplitFaceList(u" Cambria Bold Italic,\tTimes New Roman\r\n, ,Arial"),
+            (std::vector<std::u16string>{u"Cambria Bold Italic", u"Times New Roman", u"Arial"}));
+  EXPECT_TRUE(SplitFaceList(u" , ").empty());
+  EXPECT_EQ(SplitTextLines(u"a\r\nb\n\rc\rd\ne"), (std::vector<std::u16string>{u"a", u"b", u"c", u"d", u"e"}));
+  EXPECT_EQ(SplitTextLines(u"a\n\nb"), (std::vector<std::u16string>{u"a", u"", u"b"}));
+}
+
+TEST(DisplaySettingsKey, MissingValuesTakeTheUninstallerDefaults) {
+  SavedValues none{[](std::u16string_view) { return std::optional<uint32_t>(); },
+                   [](std::u16string_view) { return std::optional<std::u16string>(); }};
+  DisplaySettings d = DisplaySettingsFromKey(none, true, 0x111111, 0x222222);
+  EXPECT_EQ(d.TitleColor, 0x111111u);
+  EXPECT_EQ(d.TopColor, 0x222222u);
+  EXPECT_EQ(d.BottomColor, 0u);
+  EXPECT_TRUE(d.MonoColor);
+  EXPECT_EQ(d.BitmapTPI, -1);
+  EXPECT_EQ(d.StretchMode, 0);
+  EXPECT_EQ(d.BitmapSize, 0);
+  EXPECT_EQ(d.CopyrightPos, 0);
+
+  SavedValues some{[](std::u16string_view n) -> std::optional<uint32_t> {
+                     if (n == u"TopColor") return 0x00FF0000;
+                     if (n == u"MonoColor") return 0;
+                     if (n == u"BitmapSize") return 50;
+                     return std::nullopt;
+                   },
+                   [](std::u16string_view n) -> std::optional<std::u16string> {
+                     if (n == u"TitleSize") return u"1.5";
+                     if (n == u"CopyrightColor") return u"16711680";
+                     return std::nullopt;
+                   }};
+  d = DisplaySettingsFromKey(some, false, 0, 0);
+  EXPECT_FALSE(d.MonoColor);
+  EXPECT_EQ(d.TopColor, 0x00FF0000u);
+  EXPECT_DOUBLE_EQ(d.TitleSize, 1.5);
+  EXPECT_EQ(d.CopyrightColor, 16711680u);
+  EXPECT_EQ(d.BitmapSize, 0);  // no picture kept: none drawn
+}
+
+TEST(DisplaySettingsDib, HeaderAndColourTable) {
+  std::string dib(40 + 256 * 4 + 16, '\0');
+  auto put = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) dib[at + i] = char(v >> (8 * i)); };
+  put(0, 40); put(4, 4); put(8, 4); dib[14] = 8;
+  auto info = ParseDib(dib);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->header_size, 40u + 1024u);
+  EXPECT_EQ(info->colours, 256);
+  put(32, 2);  // two colours used
+  EXPECT_EQ(ParseDib(dib)->header_size, 48u);
+  EXPECT_FALSE(ParseDib(dib.substr(0, 39)));
+  put(32, 0);
+  EXPECT_FALSE(ParseDib(dib.substr(0, 40 + 100)));  // colour table cut short
+  EXPECT_TRUE(DibFromBmpFile("BM" + std::string(12, '\0') + dib));
+  EXPECT_FALSE(DibFromBmpFile("XX" + std::string(12, '\0') + dib));
+}
+
+}  // namespace
+}  // namespace ks
