@@ -137,3 +137,25 @@ std::vector<std::u16string> SplitTextLines(std::u16string_view text) {
 }
 
 }  // namespace ks
+
+namespace ks {
+
+std::string DibMask(std::string_view block, const DibInfo& info, int index) {
+  if (info.bits != 1 && info.bits != 4 && info.bits != 8) return {};
+  const int w = info.width, rows = info.height < 0 ? -info.height : info.height;
+  const size_t stride = size_t((w * info.bits + 31) / 32) * 4;
+  const size_t mask_stride = size_t((w + 31) / 32) * 4;
+  if (block.size() < info.header_size + stride * size_t(rows)) return {};
+  std::string mask(mask_stride * size_t(rows), '\0');
+  for (int y = 0; y < rows; ++y) {
+    const auto* row = reinterpret_cast<const uint8_t*>(block.data() + info.header_size + stride * size_t(y));
+    for (int x = 0; x < w; ++x) {
+      int bit = x * info.bits;
+      int value = (row[bit / 8] >> (8 - info.bits - bit % 8)) & ((1 << info.bits) - 1);
+      if (value == index) mask[mask_stride * size_t(y) + size_t(x / 8)] |= char(0x80 >> (x % 8));
+    }
+  }
+  return mask;
+}
+
+}  // namespace ks

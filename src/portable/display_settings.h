@@ -69,3 +69,12 @@ std::vector<std::u16string> SplitFaceList(std::u16string_view list);
 std::vector<std::u16string> SplitTextLines(std::u16string_view text);
 
 }  // namespace ks
+
+namespace ks {
+
+// The 1-bit mask of a palette picture (1 where the pixel is palette entry
+// `index`), rows in the picture's own order, each padded to 32 bits. Empty
+// when the picture has more than 8 bits per pixel or is cut short.
+std::string DibMask(std::string_view block, const DibInfo& info, int index);
+
+}  // namespace ks

@@ -167,3 +167,25 @@ TEST(DisplaySettingsDib, HeaderAndColourTable) {
 
 }  // namespace
 }  // namespace ks
+
+namespace ks {
+namespace {
+
+TEST(DisplaySettingsDib, MaskMarksTheTransparentIndex) {
+  // 4-bit 3x2 picture, two colours; rows padded to 4 bytes.
+  std::string dib(40 + 16 * 4, '\0');
+  auto put = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) dib[at + i] = char(v >> (8 * i)); };
+  put(0, 40); put(4, 3); put(8, 2); dib[14] = 4;
+  dib += std::string("\x12\x20\0\0", 4);  // 1 2 2
+  dib += std::string("\x21\x10\0\0", 4);  // 2 1 1
+  auto info = ParseDib(dib);
+  ASSERT_TRUE(info);
+  std::string mask = DibMask(dib, *info, 2);
+  ASSERT_EQ(mask.size(), 8u);
+  EXPECT_EQ(uint8_t(mask[0]), 0x60);  // .XX
+  EXPECT_EQ(uint8_t(mask[4]), 0x80);  // X..
+  EXPECT_TRUE(DibMask(dib.substr(0, dib.size() - 1), *info, 2).empty());
+}
+
+}  // namespace
+}  // namespace ks
