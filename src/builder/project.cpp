@@ -106,7 +106,6 @@ constexpr NotYet kNotYet[] = {
     {"button_images", kNoPages},
     {"no_cancel", kNoPages},
     {"keep_background", kNoMainWindow},
-    {"maximised", kNoMainWindow},
     {"keep_fallback_title", kNoMainWindow},
 };
 

@@ -77,6 +77,7 @@ void ReadInstallerSettings(SetupArchive& archive) {
   // already be the installer's own; earlier failures show the fixed text.
   e.settings_loaded_ = code == 0 || code == kErrEndMark;
   if (code != 0) CorruptInstaller(code);
+  UpdateMainWindow(e.settings_);  // the window was made before its colours and picture were read
   script = Bytes();  // the stream is done with once the end mark is read
 
   if (e.settings_.OptionFlags2 & kOpt2DeploymentExitCodes) ProcessExitFacts().deployment = true;
