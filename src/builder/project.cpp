@@ -105,7 +105,6 @@ constexpr NotYet kNotYet[] = {
     {"dialog_icons", kNoPages},
     {"button_images", kNoPages},
     {"no_cancel", kNoPages},
-    {"keep_background", kNoMainWindow},
     {"keep_fallback_title", kNoMainWindow},
 };
 

@@ -159,3 +159,17 @@ std::string DibMask(std::string_view block, const DibInfo& info, int index) {
 }
 
 }  // namespace ks
+
+namespace ks {
+
+std::string BmpFileFromDib(std::string_view block) {
+  auto info = ParseDib(block);
+  if (!info) return {};
+  auto le32 = [](uint32_t v) {
+    return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+  };
+  return "BM" + le32(uint32_t(block.size() + 14)) + std::string(4, '\0') + le32(uint32_t(info->header_size + 14)) +
+         std::string(block);
+}
+
+}  // namespace ks

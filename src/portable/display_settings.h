@@ -78,3 +78,12 @@ namespace ks {
 std::string DibMask(std::string_view block, const DibInfo& info, int index);
 
 }  // namespace ks
+
+namespace ks {
+
+// The .bmp file of a packed DIB: the 14-byte file header ("BM", total size,
+// pixel offset after the header and colour table) and the block. Empty when
+// the block is not a DIB.
+std::string BmpFileFromDib(std::string_view block);
+
+}  // namespace ks

@@ -189,3 +189,23 @@ TEST(DisplaySettingsDib, MaskMarksTheTransparentIndex) {
 
 }  // namespace
 }  // namespace ks
+
+namespace ks {
+namespace {
+
+TEST(DisplaySettingsDib, BmpFileRoundTrip) {
+  // 2-colour 8-bit picture: header 40 + table 8 -> pixel offset 62.
+  std::string dib(40 + 8 + 4, '\0');
+  auto put = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) dib[at + i] = char(v >> (8 * i)); };
+  put(0, 40); put(4, 1); put(8, 1); dib[14] = 8; put(32, 2);
+  std::string file = BmpFileFromDib(dib);
+  ASSERT_EQ(file.size(), dib.size() + 14);
+  EXPECT_EQ(file.substr(0, 2), "BM");
+  EXPECT_EQ(uint8_t(file[2]), dib.size() + 14);
+  EXPECT_EQ(uint8_t(file[10]), 62);
+  EXPECT_EQ(DibFromBmpFile(file), dib);
+  EXPECT_EQ(BmpFileFromDib("short"), "");
+}
+
+}  // namespace
+}  // namespace ks

@@ -140,6 +140,9 @@ void RunEngine(HINSTANCE instance) {
     calls.notify = [](const std::u16string& url, const std::u16string& version) {
       NotifyAfterUninstall(url, version);
     };
+    calls.main_window = [](DisplaySettings look, const std::u16string& folder) {
+      ShowMainWindowForUninstall(std::move(look), folder);
+    };
     OrderlyExit(RunUninstaller(*e.command_line.UninstallName, e.module_path, calls));
   }
 

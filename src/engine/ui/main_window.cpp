@@ -6,6 +6,7 @@
 #include "core/owner_window.h"
 #include "core/system_error.h"
 #include "core/wide.h"
+#include "portable/path_rules.h"
 #include "setup/engine_state.h"
 #include "ui/main_window_paint.h"
 
@@ -137,6 +138,23 @@ void CreateMainWindow(const Settings& settings) {
   look.DisplayTitle = settings.DisplayTitle;
   look.TitleSize = settings.TitleSize;
   CreateMainWindow(e.instance, nullptr, e.command_line.Minimised, std::move(look), e.large_icon, e.small_icon);
+}
+
+void ShowMainWindowForUninstall(DisplaySettings look, const std::u16string& folder) {
+  EngineState& e = Engine();
+  HICON large = e.large_icon, small = e.small_icon;
+  const std::u16string icon_path = JoinPath(folder, u"uninstall.ico");
+  if (GetFileAttributesW(W(icon_path)) != INVALID_FILE_ATTRIBUTES) {
+    // Owned by the window for the rest of the process.
+    if (HICON big = static_cast<HICON>(LoadImageW(nullptr, W(icon_path), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                  GetSystemMetrics(SM_CYICON), LR_LOADFROMFILE)))
+      large = big;
+    if (HICON little = static_cast<HICON>(LoadImageW(nullptr, W(icon_path), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                     GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)))
+      small = little;
+  }
+  if (State().fallback_title.empty()) State().fallback_title = look.DisplayTitle;
+  CreateMainWindow(e.instance, nullptr, e.command_line.Minimised, std::move(look), large, small);
 }
 
 void UpdateMainWindow(const Settings& settings) {

@@ -22,6 +22,10 @@ void UpdateMainWindow(const Settings& settings);
 HWND CreateMainWindow(HINSTANCE instance, HWND parent, bool minimised, DisplaySettings look, HICON large_icon,
                       HICON small_icon);
 
+// The uninstaller's window: "uninstall.ico" in `folder`, when there is one,
+// is its large and small icon.
+void ShowMainWindowForUninstall(DisplaySettings look, const std::u16string& folder);
+
 // The window, or null when there is none (OptionFlags 0x20000000).
 HWND MainWindow();
 
