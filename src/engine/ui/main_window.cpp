@@ -1,13 +1,11 @@
 // The installer's main window: creating it (Unicode class, ANSI as the
-// fallback), its window procedure and the installer's start-up hooks.
+// fallback) and its window procedure.
 #include "ui/main_window.h"
 
 #include "core/fatal.h"
 #include "core/owner_window.h"
 #include "core/system_error.h"
 #include "core/wide.h"
-#include "portable/path_rules.h"
-#include "setup/engine_state.h"
 #include "ui/main_window_paint.h"
 
 namespace ks {
@@ -129,41 +127,11 @@ void InvalidateMainWindow() {
   if (State().window) InvalidateRect(State().window, nullptr, TRUE);
 }
 
-void CreateMainWindow(const Settings& settings) {
-  EngineState& e = Engine();
-  // Only fields 4 to 6 are read at this point; the rest keeps the record's defaults.
-  DisplaySettings look;
-  look.full_screen = (settings.OptionFlags2 & kOpt2Maximised) != 0;
-  look.TaskbarText = SystemCodePage().ToWide(settings.TaskbarText);
-  look.DisplayTitle = settings.DisplayTitle;
-  look.TitleSize = settings.TitleSize;
-  CreateMainWindow(e.instance, nullptr, e.command_line.Minimised, std::move(look), e.large_icon, e.small_icon);
-}
-
-void ShowMainWindowForUninstall(DisplaySettings look, const std::u16string& folder) {
-  EngineState& e = Engine();
-  HICON large = e.large_icon, small = e.small_icon;
-  const std::u16string icon_path = JoinPath(folder, u"uninstall.ico");
-  if (GetFileAttributesW(W(icon_path)) != INVALID_FILE_ATTRIBUTES) {
-    // Owned by the window for the rest of the process.
-    if (HICON big = static_cast<HICON>(LoadImageW(nullptr, W(icon_path), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                                  GetSystemMetrics(SM_CYICON), LR_LOADFROMFILE)))
-      large = big;
-    if (HICON little = static_cast<HICON>(LoadImageW(nullptr, W(icon_path), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                     GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)))
-      small = little;
-  }
-  if (State().fallback_title.empty()) State().fallback_title = look.DisplayTitle;
-  CreateMainWindow(e.instance, nullptr, e.command_line.Minimised, std::move(look), large, small);
-}
-
-void UpdateMainWindow(const Settings& settings) {
+void SetMainWindowLook(DisplaySettings look) {
   MainWindowState& st = State();
   if (!st.window) return;
-  bool full_screen = st.look.full_screen;
-  st.look = DisplaySettingsFrom(settings, SystemCodePage());
-  st.look.full_screen = full_screen;
-  if (st.fallback_title.empty()) st.fallback_title = settings.ProductName;
+  look.full_screen = st.look.full_screen;  // the window is already placed
+  st.look = std::move(look);
   InvalidateMainWindow();
 }
 

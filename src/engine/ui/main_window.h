@@ -6,15 +6,8 @@
 #include <string>
 
 #include "portable/display_settings.h"
-#include "portable/settings.h"
 
 namespace ks {
-
-// The installer's start-up hook, called between settings fields 7 and 8:
-// creates the window from what has been read so far. The rest of the look
-// arrives with UpdateMainWindow once the settings are complete.
-void CreateMainWindow(const Settings& settings);
-void UpdateMainWindow(const Settings& settings);
 
 // Creates the window (once per process) with `look`; `minimised` is the
 // "MIN" atom. Ends the program with the fatal message when no window can be
@@ -22,9 +15,8 @@ void UpdateMainWindow(const Settings& settings);
 HWND CreateMainWindow(HINSTANCE instance, HWND parent, bool minimised, DisplaySettings look, HICON large_icon,
                       HICON small_icon);
 
-// The uninstaller's window: "uninstall.ico" in `folder`, when there is one,
-// is its large and small icon.
-void ShowMainWindowForUninstall(DisplaySettings look, const std::u16string& folder);
+// Replaces what the window paints (its place stays) and repaints it.
+void SetMainWindowLook(DisplaySettings look);
 
 // The window, or null when there is none (OptionFlags 0x20000000).
 HWND MainWindow();
