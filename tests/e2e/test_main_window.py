@@ -95,6 +95,20 @@ class GradientAndTitle(unittest.TestCase):
         self.assertAlmostEqual(shadow[2] - title[2], 16, delta=2)
         self.assertAlmostEqual(shadow[3] - title[3], 16, delta=2)
 
+    def test_too_wide_title_is_shrunk_to_fit(self):
+        setup = build(project('top_color = "#202020"\ntitle_color = "#FFFF00"\ntitle_position = "top_right"\n'
+                              'title_shadow = 0\ntitle_size = 4.0\n', product='title = "' + "W" * 40 + '"'))
+        shot, report = harness.shoot([setup], "title-shrunk")
+        self.assertTrue(report["found"], report)
+        w = shot.width
+        title = bounds(shot, lambda p: p[0] > 230 and p[1] > 230 and p[2] < 40, (0, 0, w, 200))
+        self.assertIsNotNone(title)
+        # Right-aligned inside the margin (1024 / 200 = 5) and starting inside the screen:
+        # at 4 x 26 points (138 pixels) forty Ws would be far wider than the screen.
+        self.assertLessEqual(title[2], w - 5 + 1)
+        self.assertGreaterEqual(title[0], 0)
+        self.assertLess(title[3] - title[1], 100)  # a smaller font than asked for
+
     def test_one_colour_bottom_right_copyright_without_shadow(self):
         setup = build(project('top_color = "#202020"\ntitle_position = "none"\n'
                               'copyright = "(c) Probe"\ncopyright_color = "#FF0000"\n'

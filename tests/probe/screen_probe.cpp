@@ -32,7 +32,11 @@ BOOL CALLBACK Visit(HWND w, LPARAM p) {
 bool WriteBmp(const wchar_t* path, HDC source, int x, int y, int w, int h) {
   HDC memory = CreateCompatibleDC(source);
   BITMAPINFO bi = {};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;  // top-down rows
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
   HBITMAP dib = CreateDIBSection(source, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!dib) return false;
