@@ -22,6 +22,8 @@
   batch run           one titled batch through RunBatch (bench_batch): the
                       preamble values, the file, cmd started and waited for,
                       the output read back into the log; median of BENCH_RUNS
+  main window         a full redraw of the 1920x1080 main window (bench_main_window),
+                      with GradientFill and with the band fallback
   per-file prices     the floor on `many` with one more call per file
                       (SetFileTime, GetFileAttributesW, PeekMessageW, a
                       lookup before creating); BENCH_PRICES=0 skips them
@@ -40,6 +42,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import wine_env  # noqa: E402
+import main_window  # noqa: E402
 import perf  # noqa: E402
 import uninstall  # noqa: E402
 
@@ -448,6 +451,7 @@ def main():
         uninstall.figures(session, sys.modules[__name__])
         if os.environ.get("BENCH_PRICES", "1") != "0":
             per_file_prices(session)
+    main_window.main_window_figures(session.env.env, find_binary("bench_main_window.exe"), RUNS, WORK)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 // The uninstall run: the start-up checks, then the removal in its fixed order.
 #include "uninstall/uninstall_run.h"
+#include "uninstall/uninstall_window.h"
 
 #include <shlobj.h>
 
@@ -120,6 +121,7 @@ bool ReadProductKey(UninstallRun& run) {
   run.values.shortcut_mode = int(key.ReadNumber(u"ShortcutMode", 0));
   run.values.desktop_folder = key.ReadValueText(u"DesktopFolder", u"");
   if (run.option_flags & kOptSilentUninstall) run.silent = true;
+  ShowUninstallWindow(run, key);
   if (run.values.bitness == kBitness64) {
     using Fn = BOOL(WINAPI*)(PVOID*);
     auto fn = SystemProc<Fn>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
