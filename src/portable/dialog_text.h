@@ -19,3 +19,17 @@ struct TextPlaceholders {
 std::u16string FillPlaceholders(std::u16string_view text, const TextPlaceholders& values);
 
 }  // namespace ks
+
+namespace ks {
+
+enum class ViewerText { kRichText, kUtf16, kUtf8, kEightBit };
+struct ViewerContent {
+  ViewerText kind;
+  std::string rtf;        // kRichText: the text without a leading UTF-8 mark
+  std::u16string text;    // kUtf16 / kUtf8: the decoded text, line breaks as CR LF
+};
+// Sorts a licence or readme text by its first bytes. FE FF texts are big-endian
+// and are swapped; a UTF-8 text that fails to decode falls back to 8-bit.
+ViewerContent ClassifyViewerText(std::string_view bytes);
+
+}  // namespace ks

@@ -30,3 +30,30 @@ TEST(FillPlaceholders, Table) {
 
 }  // namespace
 }  // namespace ks
+
+namespace ks {
+namespace {
+
+TEST(ClassifyViewerText, ByLeadingBytes) {
+  using std::string_literals::operator""s;
+  struct Case { std::string bytes; ViewerText kind; std::u16string text; std::string rtf; };
+  const Case kCases[] = {
+      {"{\\rtf1 x}", ViewerText::kRichText, u"", "{\\rtf1 x}"},
+      {"\xEF\xBB\xBF{\\rtf1 y}", ViewerText::kRichText, u"", "{\\rtf1 y}"},
+      {"\xFF\xFE" "A\0\n\0"s, ViewerText::kUtf16, u"A\r\n", ""},
+      {"\xFE\xFF\0A\0\xE9"s, ViewerText::kUtf16, u"A\u00e9", ""},  // big-endian is swapped
+      {"\xEF\xBB\xBF\xC3\xA9\n", ViewerText::kUtf8, u"\u00e9\r\n", ""},
+      {"\xEF\xBB\xBF\xC3", ViewerText::kEightBit, u"", ""},  // broken UTF-8 shows as 8-bit
+      {"plain \xE9", ViewerText::kEightBit, u"", ""},
+      {"", ViewerText::kEightBit, u"", ""},
+  };
+  for (const Case& c : kCases) {
+    const ViewerContent got = ClassifyViewerText(c.bytes);
+    EXPECT_EQ(got.kind, c.kind) << c.bytes;
+    EXPECT_EQ(got.text, c.text) << c.bytes;
+    EXPECT_EQ(got.rtf, c.rtf) << c.bytes;
+  }
+}
+
+}  // namespace
+}  // namespace ks
