@@ -322,7 +322,12 @@ bool Writer::DeleteList() {
     out_.String("path", path);
     if (e.kind != kCompareAlways) {
       out_.String("compare", compare);
-      out_.String("value", value);
+      const bool size = e.kind >= kCompareSizeEqual && e.kind <= kCompareSizeAtMost;
+      const bool digits = !value.empty() && value.size() < 19 && value.find_first_not_of("0123456789") == std::string::npos;
+      if (size && digits && std::to_string(std::stoll(value)) == value)
+        out_.Integer("value", std::stoll(value));
+      else
+        out_.String("value", value);
     }
     const uint32_t restart = e.flags & (kConditionalAtRestart | kConditionalRestartOnFailure);
     std::string_view restart_name;
@@ -371,7 +376,7 @@ bool Writer::Run(const std::string& installer_name) {
   if (!records_.empty()) {
     out_.Blank();
     out_.Comment("The payload, one entry per file in the installer's order; the files lie beside this project.");
-    out_.Raw(files_.Text());
+    out_.Raw(FilesText());
   }
   if (!Shortcuts() || !ShortcutTables() || !Registry() || !Associations() || !Firewall() || !UninstallValues() ||
       !DeleteList() || !CloseList())

@@ -1,5 +1,6 @@
 // The payload back as [[files]] entries: each record's content written beside
 // the project under a name and a dest that place it where the record does.
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 
@@ -7,6 +8,7 @@
 #include "portable/payload.h"
 #include "portable/text.h"
 #include "project_writer_parts.h"
+#include "version_resource.h"
 
 namespace ks::builder::write {
 
@@ -97,13 +99,16 @@ bool Writer::AddFile(const FileRecord& r, std::span<const uint8_t> content) {
   std::error_code ec;
   fs::last_write_time(path, std::chrono::file_clock::from_sys(when), ec);
 
-  TomlText& o = files_;
-  o.Table("[[files]]");
-  const std::string source_text = folder_source ? folder : relative;
-  o.String("source", source_text);
+  // The keys after source and dest; alike in a run of files from one folder.
+  FileEntry entry;
+  entry.source = folder_source ? folder : relative;
+  entry.dest = dest;
   // A single file keeps its own name without a dest; every other placement says where.
-  const bool plain = !folder_source && destination.empty() && parts.size() == 1;
-  if (!plain) o.String("dest", dest);
+  entry.plain = !folder_source && destination.empty() && parts.size() == 1;
+  entry.in_folder = destination.empty() && relative.starts_with(folder + "/");
+  entry.folder = folder;
+  entry.parts = parts;
+  TomlText o;
   std::string_view kind;
   if (!Named(field + ".Kind", FileKindNames(), r.Kind, kind)) return false;
   if (r.Kind != kKindFile) o.String("kind", kind);
@@ -145,6 +150,8 @@ bool Writer::AddFile(const FileRecord& r, std::span<const uint8_t> content) {
     }
     default:
       if (ComparesVersions(r.Kind)) {
+        // A build reads the version from the file itself when none is given.
+        if (r.Title == FixedFileVersion(content)) break;
         if (!Ansi(field + ".Title", r.Title, title)) return false;
         o.String("version", title, "compared with the installed file's");
       } else if (!r.Title.empty()) {
@@ -160,9 +167,40 @@ bool Writer::AddFile(const FileRecord& r, std::span<const uint8_t> content) {
     if (!Ansi(field + "." + std::string(key), *value, text)) return false;
     o.String(key, text);
   }
+  entry.keys = o.Text();
+  entries_.push_back(std::move(entry));
   records_.push_back(r);
   sources_.push_back(path);
   return true;
+}
+
+std::string Writer::FilesText() const {
+  TomlText o;
+  for (size_t i = 0; i < entries_.size();) {
+    // A run of files alike that is all of one folder, in the order a build walks it,
+    // comes back as that folder.
+    const FileEntry& first = entries_[i];
+    size_t end = i + 1;
+    while (end < entries_.size() && entries_[end].in_folder && entries_[end].folder == first.folder &&
+           entries_[end].keys == first.keys && entries_[end - 1].parts < entries_[end].parts)
+      ++end;
+    const size_t in_folder = std::count_if(entries_.begin(), entries_.end(), [&](const FileEntry& e) {
+      return e.in_folder && e.folder == first.folder;
+    });
+    const bool whole_folder = first.in_folder && end - i == in_folder && in_folder > 1;
+    o.Table("[[files]]");
+    if (whole_folder) {
+      o.String("source", first.folder);
+      o.Raw(first.keys);
+      i = end;
+      continue;
+    }
+    o.String("source", first.source);
+    if (!first.plain) o.String("dest", first.dest);
+    o.Raw(first.keys);
+    ++i;
+  }
+  return o.Text();
 }
 
 }  // namespace ks::builder::write

@@ -92,7 +92,16 @@ class Writer {
   TomlText out_;
   std::string problem_;
   // The payload: each record's [[files]] entry, its source, and the folders taken.
-  TomlText files_;
+  struct FileEntry {
+    std::string source, dest, keys;
+    bool plain = false;      // the source's own name places it: no dest
+    bool in_folder = false;  // below `folder` by its FileName, which a folder source gives
+    std::string folder;
+    std::vector<std::string> parts;  // FileName's components
+  };
+  // The [[files]] entries, one file each; runs of one folder join into a folder entry.
+  std::string FilesText() const;
+  std::vector<FileEntry> entries_;
   std::vector<FileRecord> records_;
   std::vector<fs::path> sources_;
   std::set<std::string> taken_;
