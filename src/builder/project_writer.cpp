@@ -405,6 +405,8 @@ bool Writer::Verify() {
     return Fail("the written project", "gives settings the engine cannot read");
   if (std::string_view field = FirstDifferentField(s_, rebuilt); !field.empty())
     return Fail(field, "a project file cannot express the installer's value (building it gives another)");
+  // Both were read alike, so the fields derived while reading agree as well.
+  if (!(s_ == rebuilt)) return Fail("the settings", "building the project gives other settings");
   if (project.files.size() != records_.size())
     return Fail("the payload", "the project builds " + std::to_string(project.files.size()) + " files, not " +
                                    std::to_string(records_.size()));
@@ -428,7 +430,8 @@ bool WriteProjectFromInstaller(std::span<const uint8_t> image, const std::filesy
     error = dir.string() + " exists and is not an empty folder";
     return false;
   }
-  fs::path target = fs::absolute(dir, ec);
+  fs::path target = fs::absolute(dir, ec).lexically_normal();
+  if (!target.has_filename()) target = target.parent_path();  // "out/" names "out"
   fs::path parent = target.parent_path();
   fs::create_directories(parent, ec);
   // Everything goes to a folder beside the target first, renamed only once it is checked.

@@ -320,6 +320,13 @@ class InspectProjectTest(unittest.TestCase):
         for args in (["--project"], ["-o", os.path.join(self.dir, "x")]):
             r = keldwick("inspect", first, *args)
             self.assertEqual(r.returncode, 2, r.stderr)
+        # An empty folder is taken, also when named with a trailing slash.
+        folder = os.path.join(self.dir, "empty")
+        os.makedirs(folder)
+        r = keldwick("inspect", first, "--project", "-o", folder + "/")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertTrue(os.path.isfile(os.path.join(folder, "project.toml")))
+        self.assertEqual(sorted(os.listdir(self.dir)), ["empty", "first.exe"])
         r = keldwick("--help")
         self.assertIn("inspect SETUP.exe [--project -o FOLDER]", r.stdout)
 
