@@ -133,13 +133,103 @@ permanent = true
 source = "files/readme.txt"
 into_uninstall_folder = true
 keep_attributes = true
+
+[[files]]
+source = "deep"
+dest = "%InstallDir%\\deep\\"
+
+[[files]]
+source = "files/app.exe"
+dest = "tools\\app2.exe"
+desktop_shortcut = true
+shortcut_name = "App Two"
+arguments = "-x"
+working_folder = "%InstallDir%"
+icon = "%InstallDir%\\app.exe"
+
+[[files]]
+source = "shared.dll"
+kind = "versioned"
+version = "1.2.3.4"
+dest = "lib\\v.dll"
+overwrite = "unless_newer"
+
+[[files]]
+source = "shared.dll"
+kind = "applet"
+applet_name = "KS Applet"
+dest = "ks.cpl"
+
+[[registry]]
+key = "HKCU\\Software\\KS Everything Co\\Temp"
+
+[[registry]]
+key = "HKCU\\Software\\KS Everything Co"
+name = "Blob"
+type = "binary"
+value = "0a ff"
+uninstall_only = true
+remove_at_uninstall = false
+
+[[registry]]
+key = "HKCU\\Software\\KS Everything Co"
+name = "Big"
+type = "qword"
+value = 9000000000
+
+[[associations]]
+extension = ".ksx"
+file_type = "!KsX.Doc"
+command = "x"
+language = "Deutsch"
+kind = "open_with"
+icon = "%InstallDir%\\app.exe,0"
+
+[[firewall]]
+port = 9000
+protocol = "both"
+name = "KS port"
+keep = true
+
+[[delete]]
+path = "%InstallDir%\\a.tmp"
+compare = "date_on_or_before"
+value = 2024-03-05
+
+[[delete]]
+path = "%InstallDir%\\b.tmp"
+compare = "date_equal"
+value = 2024-03-05T14:30:00
+restart = "always"
+
+[[close]]
+window_title = "KS Window"
+action = "terminate"
+at_install = false
+at_uninstall = true
+
+[[uninstall_values]]
+name = "Where"
+type = "expand"
+data = "%SystemRoot%\\ks"
+
+[[shortcuts]]
+target = "%InstallDir%\\app.exe"
+name = "KS Start"
+arguments = "--name=Zo\u00eb"
+startup = true
+other_folder = "%InstallDir%\\links"
+window = "minimized"
 """
 
 # Keys added to the every-feature product's [product] and [options].
 MORE_PRODUCT = ('description = "everything, twice"\npassword = "sesame"\nbitness = "32"\n'
                 'excluded_systems = ["xp", "vista"]\nmin_status_time = 1500\nextra_space = 4096\n'
                 'install_dir_registry_value = "HKLM\\\\Software\\\\KS\\\\Dir"\nmust_uninstall_below = "2.0"\n')
-MORE_OPTIONS = "blowfish = true\nmust_uninstall_first = true\nno_greeting = true\nengine_checksum = false\n"
+MORE_PRODUCT += ('all_users = true\nshared_folder = "KS Shared"\nshared_folder_base = "common32"\n'
+                 'no_downgrade_below = "1.0"\nconfirm_upgrade_below = "3.0"\npath_subfolder = "bin"\n')
+MORE_OPTIONS = ("blowfish = true\nmust_uninstall_first = true\nno_greeting = true\nengine_checksum = false\n"
+                "confirm_upgrade = true\n")
 
 
 def richest_project():
@@ -152,7 +242,8 @@ def richest_tree():
     tree.update({"readme.rtf": b"{\\rtf1 read me}", "licence.txt": b"Licence one\r\n",
                  "licence2.txt": "Zweite Lizenz \u00e4\r\n".encode("utf-8"),
                  "product.ico": icon_file(b"\x28" + bytes(60)),
-                 "back.bmp": bmp(4, 3, 24, lambda x, y: (x * 60, y * 80, 200, 255))})
+                 "back.bmp": bmp(4, 3, 24, lambda x, y: (x * 60, y * 80, 200, 255)),
+                 "deep/a/b.txt": b"deep b", "deep/c.txt": b"deep c"})
     return tree
 
 
