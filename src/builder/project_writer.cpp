@@ -323,7 +323,8 @@ bool Writer::DeleteList() {
     if (e.kind != kCompareAlways) {
       out_.String("compare", compare);
       const bool size = e.kind >= kCompareSizeEqual && e.kind <= kCompareSizeAtMost;
-      const bool digits = !value.empty() && value.size() < 19 && value.find_first_not_of("0123456789") == std::string::npos;
+      const bool digits =
+          !value.empty() && value.size() < 19 && value.find_first_not_of("0123456789") == std::string::npos;
       if (size && digits && std::to_string(std::stoll(value)) == value)
         out_.Integer("value", std::stoll(value));
       else
@@ -375,7 +376,7 @@ bool Writer::Run(const std::string& installer_name) {
     return false;
   if (!records_.empty()) {
     out_.Blank();
-    out_.Comment("The payload, one entry per file in the installer's order; the files lie beside this project.");
+    out_.Comment("The payload in the installer's order; its files lie beside this project.");
     out_.Raw(FilesText());
   }
   if (!Shortcuts() || !ShortcutTables() || !Registry() || !Associations() || !Firewall() || !UninstallValues() ||
@@ -411,7 +412,8 @@ bool Writer::Verify() {
     return Fail("the payload", "the project builds " + std::to_string(project.files.size()) + " files, not " +
                                    std::to_string(records_.size()));
   for (size_t i = 0; i < records_.size(); ++i) {
-    const std::string where = "files[" + std::to_string(i) + "] (" + Utf16ToUtf8(Cp1252ToUtf16(records_[i].FileName)) + ")";
+    const std::string where =
+        "files[" + std::to_string(i) + "] (" + Utf16ToUtf8(Cp1252ToUtf16(records_[i].FileName)) + ")";
     if (std::string_view field = FirstDifferentField(records_[i], project.files[i].record); !field.empty())
       return Fail(where + "." + std::string(field), "a project file cannot express the record's value");
     if (project.files[i].source.lexically_normal() != sources_[i].lexically_normal())
@@ -422,8 +424,8 @@ bool Writer::Verify() {
 
 }  // namespace write
 
-bool WriteProjectFromInstaller(std::span<const uint8_t> image, const std::filesystem::path& dir, const std::string& installer_name,
-                               std::string& error) {
+bool WriteProjectFromInstaller(std::span<const uint8_t> image, const std::filesystem::path& dir,
+                               const std::string& installer_name, std::string& error) {
   namespace fs = std::filesystem;
   std::error_code ec;
   if (fs::exists(dir, ec) && (!fs::is_directory(dir, ec) || !fs::is_empty(dir, ec))) {

@@ -27,7 +27,8 @@ std::vector<std::string> Parts(std::string_view path) {
 
 // A name this system can hold as one file or folder name.
 bool HostName(std::string_view part) {
-  return !part.empty() && part != "." && part != ".." && part.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+  return !part.empty() && part != "." && part != ".." &&
+         part.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
 }
 
 std::string Lower(std::string s) {

@@ -112,7 +112,8 @@ bool Writer::Appearance() {
 bool Writer::Wizard() {
   const Settings& s = s_;
   // Without the table a build gives side pictures, no frame, no texts and no progress placement.
-  const bool side_pictures = std::all_of(s.DialogVariants.begin(), s.DialogVariants.end(), [](uint32_t v) { return v == 1; });
+  const bool side_pictures =
+      std::all_of(s.DialogVariants.begin(), s.DialogVariants.end(), [](uint32_t v) { return v == 1; });
   if (side_pictures && s.PictureFrame == 0 && s.ProgressPosition == 0 && s.BannerHeading.empty() &&
       s.GreetingLink.empty() && s.SupportOffer.empty())
     return true;
