@@ -438,7 +438,9 @@ bool WriteProjectFromInstaller(std::span<const uint8_t> image, const std::filesy
   fs::create_directories(parent, ec);
   // Everything goes to a folder beside the target first, renamed only once it is checked.
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  fs::path stage = parent / (target.filename().string() + ".partial-" + std::to_string(stamp));
+  fs::path stage_name = target.filename();
+  stage_name += ".partial-" + std::to_string(stamp);
+  fs::path stage = parent / stage_name;
   fs::remove_all(stage, ec);
   if (!fs::create_directories(stage, ec)) {
     error = "cannot make " + stage.string() + ": " + ec.message();
