@@ -166,10 +166,11 @@ bool Writer::Product() {
   out_.String("start_menu", text);
   if (!Wide("UninstallKeyName", s.UninstallKeyName, text)) return false;
   out_.String("uninstall_key", text, "the product's entry in the list of installed programs");
+  // A build's defaults: "uninstall\uninstall.exe" below the installation folder.
   if (!Wide("UninstallSubdir", s.UninstallSubdir, text)) return false;
-  out_.String("uninstall_subdir", text);
+  if (text != "uninstall") out_.String("uninstall_subdir", text);
   if (!Ansi("UninstallerFileName", s.UninstallerFileName, text)) return false;
-  out_.String("uninstaller_name", text);
+  if (text != "uninstall.exe") out_.String("uninstaller_name", text);
   if (!Wide("ProductRegistry", s.ProductRegistry, text)) return false;
   if (!text.empty()) out_.String("registry_key", text);
   if (s.SilentMode > 1) return Fail("SilentMode", "value " + std::to_string(s.SilentMode) + " has no key");
@@ -248,12 +249,12 @@ bool Writer::Options() {
   uint32_t left[3] = {s_.OptionFlags, s_.OptionFlags2, in_.header.ArchiveFlags};
   left[0] &= ~uint32_t(kOptRequiredProduct);  // [required_product]
   left[1] &= ~FinishSwitchBits();             // [finish]
-  out_.Table("[options]");
+  TomlText t;
   for (const NamedOption& o : OptionTable()) {
     uint32_t& word = left[int(o.word)];
     const bool on = (word & o.bit) != 0;
     word &= ~o.bit;
-    if (on != o.default_on) out_.Bool(o.name, on);
+    if (on != o.default_on) t.Bool(o.name, on);
   }
   static constexpr std::string_view kWords[] = {"OptionFlags", "OptionFlags2", "ArchiveFlags"};
   for (int i = 0; i < 3; ++i) {
@@ -262,6 +263,9 @@ bool Writer::Options() {
     std::snprintf(bits, sizeof bits, "0x%08X", left[i]);
     return Fail(kWords[i], std::string("bits ") + bits + " have no option name");
   }
+  if (t.Text().empty()) return true;  // every option as a build has it
+  out_.Table("[options]");
+  out_.Raw(t.Text());
   return true;
 }
 
