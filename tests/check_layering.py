@@ -21,7 +21,7 @@ RULES = [
                             re.IGNORECASE), "portable/ stays free of the system"),
     ("engine/net", re.compile(r'#\s*include\s+"(?:setup|script|install|uninstall|ui)/'),
      "net/ uses only core/ and portable/"),
-    ("builder", re.compile(r'#\s*include\s+"(?:engine/|%s/|core/)' % "|".join(SUBSYSTEMS)),
+    ("builder", re.compile(r'#\s*include\s+"(?:engine/|(?:%s)/|core/)' % "|".join(SUBSYSTEMS)),
      "the builder uses only portable/"),
 ] + [
     ("engine/" + s, re.compile(r'#\s*include\s+"ui/'), "operations reach the user through callbacks, not ui/")

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "inspect_registry.h"
+#include "installer_decode.h"
 #include "named_values.h"
 #include "project_finish.h"
 #include "project_notify.h"
@@ -278,39 +279,40 @@ Json SettingsJson(const Settings& s) {
   return j;
 }
 
-bool Corrupt(std::string& error, int code, const std::string& where) {
-  error = "corrupt installer (" + where + "): error code " + std::to_string(code);
-  return false;
-}
-
 }  // namespace
 
 bool InspectInstaller(std::span<const uint8_t> image, std::string& json, std::string& error) {
-  SetupSection section;
-  int code = LocateSetupSection(image, section);
-  if (code == kNoSetupSection) {
-    error = "no .setup section: this is not an installer (an engine or an uninstaller?)";
-    return false;
-  }
-  if (code != kArcOk) return Corrupt(error, code, "section table");
-  if (uint64_t(section.raw_pointer) + section.raw_size > image.size())
-    return Corrupt(error, kErrSectionSeek, "section data");
+  DecodedInstaller decoded;
+  Json files = Json::array();
+  auto visit = [&](const FileRecord& rec, std::span<const uint8_t> content, std::string&) {
+    Json f;
+    f["FileName"] = Ansi(rec.FileName);
+    f["Kind"] = rec.Kind;
+    f["FileFlags"] = Hex32(rec.FileFlags);
+    f["Attributes"] = Hex32(rec.Attributes);
+    f["FileTime"] = TimesJson(rec.FileTime);
+    f["Title"] = rec.Title;
+    if (rec.FileFlags & kFileShortcutMask) f["IconFile"] = Ansi(rec.IconFile);
+    f["Arguments"] = Ansi(rec.Arguments);
+    f["Destination"] = Ansi(rec.Destination);
+    f["WorkingFolder"] = Ansi(rec.WorkingFolder);
+    if (rec.Kind == kKindMsiPackage) f["MsiUiLevel"] = rec.MsiUiLevel;
+    AddNamedFileFields(rec, f);
+    f["size"] = content.size();
+    f["checksum"] = Hex32(Sum32(content.data(), static_cast<long long>(content.size())));
+    files.push_back(f);
+    return true;
+  };
+  if (!DecodeInstaller(image, decoded, visit, error)) return false;
+  const SetupSection& section = decoded.section;
+  const ArchiveHeader& header = decoded.header;
+  const Settings& settings = decoded.settings;
 
   Json out;
   out["section"] = {{"pe_offset", section.pe_offset},     {"section_count", section.section_count},
                     {"index", section.index},             {"virtual_address", Hex32(section.virtual_address)},
                     {"virtual_size", section.virtual_size}, {"raw_size", section.raw_size},
                     {"raw_pointer", section.raw_pointer}};
-
-  std::span<const uint8_t> data = image.subspan(section.raw_pointer, section.raw_size);
-  ByteReader cursor(data);
-  ArchiveHeader header;
-  code = ReadArchiveHeader(cursor, header);
-  if (code == kErrVersionMismatch) {
-    error = "the archive was built for engine version " + header.version + ", not " + kEngineVersion;
-    return false;
-  }
-  if (code != kArcOk) return Corrupt(error, code, "archive header");
   Json h;
   h["magic"] = Hex32(header.magic);
   h["version"] = header.version;
@@ -333,75 +335,14 @@ bool InspectInstaller(std::span<const uint8_t> image, std::string& json, std::st
     h["BlowfishKey"] = key;
   }
   out["header"] = h;
-
-  Bytes script;
-  code = DecodeScriptBlock(cursor, header, nullptr, script);
-  if (code != kArcOk) return Corrupt(error, code, "script block");
-  const size_t script_end = cursor.Position();
-  ByteReader script_reader(script);
-  Settings settings;
-  SettingsReadOptions read_options;
-  read_options.script_check = [&] {
-    return Sum32(script.data(), static_cast<long long>(script.size())) == header.ScriptKey;
-  };
-  code = ReadSettings(script_reader, settings, read_options);
-  if (code != 0) return Corrupt(error, code, "settings script");
   out["settings"] = SettingsJson(settings);
   out["project"] = ProjectJson(settings, header.ArchiveFlags);
 
   Json checks;
-  const uint32_t engine_sum = EngineChecksum(image.data(), section.raw_pointer, section.pe_offset);
+  const uint32_t engine_sum = decoded.engine_checksum;
   checks["engine_checksum"] = engine_sum == header.EngineChecksum ? "ok" : "mismatch (" + Hex32(engine_sum) + ")";
   checks["engine_checksum_enforced"] = (settings.OptionFlags2 & kOpt2EngineChecksum) != 0;
-
-  // The payload as the engine finds it: in the section, or after it in the file.
-  std::span<const uint8_t> payload;
-  if (settings.PayloadInFile) {
-    // Up to the end of the file, or of a signed one to its certificate table.
-    const uint64_t start = uint64_t(section.raw_pointer) + script_end;
-    if (CheckPayloadInFile(image.size(), start, header.PayloadSize, ReadCertificateTable(image, section.pe_offset)) !=
-        kArcOk)
-      return Corrupt(error, kErrPayloadLength, "payload area");
-    payload = image.subspan(size_t(start), header.PayloadSize);
-  } else {
-    size_t end = header.ArchiveEnd;
-    if (end < script_end || end > data.size()) return Corrupt(error, kErrPayloadLength, "payload area");
-    payload = data.subspan(script_end, end - script_end);
-  }
-  if (payload.size() != header.PayloadSize) return Corrupt(error, kErrPayloadLength, "payload area");
-  if (Sum32(payload.data(), static_cast<long long>(payload.size())) != header.PayloadChecksum)
-    return Corrupt(error, kErrPayloadChecksum, "payload area");
-
-  Blowfish cipher;
-  if (header.ArchiveFlags & kArcBlowfish) cipher.SetKey(header.BlowfishKey.data(), header.BlowfishKey.size());
-  PayloadReader reader(payload, {(settings.OptionFlags & kOptZlibPayload) != 0,
-                                 (header.ArchiveFlags & kArcBlowfish) ? &cipher : nullptr});
-  Json files = Json::array();
-  for (uint32_t size : header.FileSizes) {
-    FileRecord rec;
-    std::span<const uint8_t> content;
-    code = reader.Next(size, rec, content);
-    if (code != kPayloadOk) return Corrupt(error, code, "payload record " + std::to_string(files.size()));
-    Json f;
-    f["FileName"] = Ansi(rec.FileName);
-    f["Kind"] = rec.Kind;
-    f["FileFlags"] = Hex32(rec.FileFlags);
-    f["Attributes"] = Hex32(rec.Attributes);
-    f["FileTime"] = TimesJson(rec.FileTime);
-    f["Title"] = rec.Title;
-    if (rec.FileFlags & kFileShortcutMask) f["IconFile"] = Ansi(rec.IconFile);
-    f["Arguments"] = Ansi(rec.Arguments);
-    f["Destination"] = Ansi(rec.Destination);
-    f["WorkingFolder"] = Ansi(rec.WorkingFolder);
-    if (rec.Kind == kKindMsiPackage) f["MsiUiLevel"] = rec.MsiUiLevel;
-    AddNamedFileFields(rec, f);
-    f["size"] = content.size();
-    f["checksum"] = Hex32(Sum32(content.data(), static_cast<long long>(content.size())));
-    files.push_back(f);
-  }
-  code = reader.Finish();
-  if (code != kPayloadOk) return Corrupt(error, code, "payload end");
-  checks["payload_chunks"] = reader.ChunksRead();
+  checks["payload_chunks"] = decoded.payload_chunks;
   out["files"] = files;
   out["checks"] = checks;
   // Record texts are bytes from the installer: show invalid UTF-8 as U+FFFD, never stop on it.

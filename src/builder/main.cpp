@@ -25,6 +25,7 @@
 #include "portable/archive.h"
 #include "project.h"
 #include "project_defines.h"
+#include "project_writer.h"
 #include "sign.h"
 #include "portable/text.h"
 
@@ -39,7 +40,7 @@ constexpr const char kUsage[] =
     "usage: keldwick build PROJECT.toml -o SETUP.exe [--engine ENGINE.exe] [--define NAME=VALUE]...\n"
     "                      [--sign-cert CERT --sign-key KEY | --sign-pkcs12 FILE]\n"
     "                      [--sign-password-env VAR] [--timestamp URL] [--threads N] [--max]\n"
-    "       keldwick inspect SETUP.exe\n"
+    "       keldwick inspect SETUP.exe [--project -o FOLDER]\n"
     "       keldwick init [FOLDER] [-o PROJECT.toml]\n"
     "       keldwick manifest PROJECT.toml --url URL --installer SETUP.exe [--id ID] [--license TEXT]\n"
     "                [--define NAME=VALUE]... [-o FOLDER]\n"
@@ -47,6 +48,8 @@ constexpr const char kUsage[] =
     "The engine defaults to keldwick-engine.exe next to this program.\n"
     "--define gives ${NAME} in the project file's strings its value.\n"
     "--max compresses as hard as the archive format allows (slower builds).\n"
+    "inspect --project writes FOLDER/project.toml and the files it names, which\n"
+    "build the same installer again; a setting no project key expresses is an error.\n"
     "--sign-* sign the installer (Authenticode, SHA-256) with osslsigncode; the\n"
     "key's password, if any, is read from the environment variable VAR.\n";
 
@@ -300,15 +303,33 @@ int Manifest(const std::vector<std::string>& args) {
 }
 
 int Inspect(const std::vector<std::string>& args) {
-  if (args.size() != 1) return Usage("inspect takes one installer");
+  std::string installer, folder;
+  bool project = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--project") project = true;
+    else if (args[i] == "-o" && i + 1 < args.size()) folder = args[++i];
+    else if (!args[i].empty() && args[i][0] == '-') return Usage(("unknown option " + args[i]).c_str());
+    else if (installer.empty()) installer = args[i];
+    else return Usage("inspect takes one installer");
+  }
+  if (installer.empty()) return Usage("inspect takes one installer");
+  if (project != !folder.empty()) return Usage("inspect --project needs -o FOLDER (and -o needs --project)");
   ks::Bytes image;
-  if (!ReadFile(args[0], image)) {
-    std::fprintf(stderr, "keldwick: cannot read %s\n", args[0].c_str());
+  if (!ReadFile(installer, image)) {
+    std::fprintf(stderr, "keldwick: cannot read %s\n", installer.c_str());
     return 1;
   }
   std::string json, error;
+  if (project) {
+    if (!ks::builder::WriteProjectFromInstaller(image, folder, fs::path(installer).filename().string(), error)) {
+      std::fprintf(stderr, "keldwick: %s: %s\n", installer.c_str(), error.c_str());
+      return 1;
+    }
+    std::printf("keldwick: wrote %s\n", (fs::path(folder) / "project.toml").string().c_str());
+    return 0;
+  }
   if (!ks::builder::InspectInstaller(image, json, error)) {
-    std::fprintf(stderr, "keldwick: %s: %s\n", args[0].c_str(), error.c_str());
+    std::fprintf(stderr, "keldwick: %s: %s\n", installer.c_str(), error.c_str());
     return 1;
   }
   std::printf("%s\n", json.c_str());

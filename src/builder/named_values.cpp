@@ -88,6 +88,18 @@ constexpr NamedValue kRegistryTypes[] = {
 constexpr NamedValue kAssociationKinds[] = {{"set", 0}, {"default", 1}, {"open_with", 2}};
 constexpr NamedValue kFirewallProtocols[] = {{"tcp", 1}, {"udp", 2}, {"both", 3}};
 
+// Title and copyright places: top row 1-3, bottom row 4-6, left to right.
+constexpr NamedValue kTextPositions[] = {{"none", 0},        {"top_left", 1},    {"top_centre", 2},
+                                         {"top_right", 3},   {"bottom_left", 4}, {"bottom_centre", 5},
+                                         {"bottom_right", 6}};
+constexpr NamedValue kVariants[] = {{"plain", 0}, {"side_picture", 1}, {"banner", 2}};
+constexpr std::string_view kDialogs[] = {"greeting", "language", "licence", "readme",
+                                         "folder",   "start_menu", "progress", "summary"};
+constexpr NamedValue kFrames[] = {{"none", 0}, {"sunken", 1}, {"border", 2}};
+constexpr NamedValue kHorizontal[] = {{"unchanged", 0}, {"left", 1}, {"right", 2}, {"centre", 3}};
+constexpr NamedValue kVertical[] = {{"unchanged", 0}, {"top", 8}, {"bottom", 16}, {"centre", 24}};
+constexpr NamedValue kUninstallValueTypes[] = {{"string", 1}, {"expand", 2}, {"dword", 4}};
+
 }  // namespace
 
 std::span<const NamedValue> FileKindNames() { return kFileKinds; }
@@ -103,6 +115,13 @@ std::span<const NamedValue> CloseActionNames() { return kCloseActions; }
 std::span<const NamedValue> RegistryTypeNames() { return kRegistryTypes; }
 std::span<const NamedValue> AssociationKindNames() { return kAssociationKinds; }
 std::span<const NamedValue> FirewallProtocolNames() { return kFirewallProtocols; }
+std::span<const NamedValue> TextPositionNames() { return kTextPositions; }
+std::span<const NamedValue> DialogVariantNames() { return kVariants; }
+std::span<const std::string_view> WizardDialogKeys() { return kDialogs; }
+std::span<const NamedValue> PictureFrameNames() { return kFrames; }
+std::span<const NamedValue> ProgressHorizontalNames() { return kHorizontal; }
+std::span<const NamedValue> ProgressVerticalNames() { return kVertical; }
+std::span<const NamedValue> UninstallValueTypeNames() { return kUninstallValueTypes; }
 
 const NamedValue* FindByName(std::span<const NamedValue> table, std::string_view name) {
   auto it = std::find_if(table.begin(), table.end(), [&](const NamedValue& v) { return v.name == name; });

@@ -42,6 +42,20 @@ std::span<const NamedValue> AssociationKindNames();
 // [[firewall]] protocol: the flags field of a port item.
 std::span<const NamedValue> FirewallProtocolNames();
 
+// [appearance] title_position and copyright_position: TitlePosition, CopyrightPos.
+std::span<const NamedValue> TextPositionNames();
+// [wizard] dialogs: the template variant of each dialog (DialogVariants).
+std::span<const NamedValue> DialogVariantNames();
+// [wizard] dialogs: the eight keys, in the order of DialogVariants.
+std::span<const std::string_view> WizardDialogKeys();
+// [wizard] picture_frame: PictureFrame.
+std::span<const NamedValue> PictureFrameNames();
+// [wizard] progress_horizontal and progress_vertical: the two parts of ProgressPosition.
+std::span<const NamedValue> ProgressHorizontalNames();
+std::span<const NamedValue> ProgressVerticalNames();
+// [[uninstall_values]] type: the type of a RegistryList entry.
+std::span<const NamedValue> UninstallValueTypeNames();
+
 // [[shortcuts]] window: the WindowState byte of a ShortcutList entry.
 std::span<const NamedValue> ShortcutWindowNames();
 

@@ -9,17 +9,6 @@ namespace ks::builder::compile {
 
 namespace {
 
-// Title and copyright places: top row 1-3, bottom row 4-6, left to right.
-constexpr NamedValue kTextPositions[] = {{"none", 0},        {"top_left", 1},    {"top_centre", 2},
-                                         {"top_right", 3},   {"bottom_left", 4}, {"bottom_centre", 5},
-                                         {"bottom_right", 6}};
-constexpr NamedValue kVariants[] = {{"plain", 0}, {"side_picture", 1}, {"banner", 2}};
-constexpr NamedValue kFrames[] = {{"none", 0}, {"sunken", 1}, {"border", 2}};
-constexpr NamedValue kHorizontal[] = {{"unchanged", 0}, {"left", 1}, {"right", 2}, {"centre", 3}};
-constexpr NamedValue kVertical[] = {{"unchanged", 0}, {"top", 8}, {"bottom", 16}, {"centre", 24}};
-// The dialogs in the order of the settings' eight variants.
-constexpr const char* kDialogs[] = {"greeting", "language", "licence", "readme",
-                                    "folder",   "start_menu", "progress", "summary"};
 constexpr double kMaxTextScale = 10.0;
 
 }  // namespace
@@ -54,11 +43,11 @@ bool Compiler::Appearance(const toml::table* t, Settings& s) {
                   "bottom_color", "copyright", "copyright_font", "copyright_size", "copyright_color",
                   "copyright_position"}))
     return false;
-  const NamedValue* title_position = &kTextPositions[1];
-  const NamedValue* copyright_position = &kTextPositions[0];
+  const NamedValue* title_position = &TextPositionNames()[1];
+  const NamedValue* copyright_position = &TextPositionNames()[0];
   int64_t shadow = s.TitleShadow;
   if (!GetScale(*t, "title_size", s.TitleSize) || !GetColour(*t, "title_color", s.TitleColor) ||
-      !GetInteger(*t, "title_shadow", shadow, 0, 255) || !GetNamed(*t, "title_position", kTextPositions, title_position) ||
+      !GetInteger(*t, "title_shadow", shadow, 0, 255) || !GetNamed(*t, "title_position", TextPositionNames(), title_position) ||
       !GetAnsi(*t, "title_font", s.TitleFont) || !GetColour(*t, "top_color", s.TopColor))
     return false;
   s.BottomColor = s.TopColor;  // one colour unless a gradient is asked for
@@ -71,9 +60,9 @@ bool Compiler::Appearance(const toml::table* t, Settings& s) {
   s.CopyrightFont = u"Arial";
   if (!GetWide(*t, "copyright", s.CopyrightText) || !GetWide(*t, "copyright_font", s.CopyrightFont) ||
       !GetScale(*t, "copyright_size", s.CopyrightSize) || !GetColour(*t, "copyright_color", s.CopyrightColor) ||
-      !GetNamed(*t, "copyright_position", kTextPositions, copyright_position))
+      !GetNamed(*t, "copyright_position", TextPositionNames(), copyright_position))
     return false;
-  if (!s.CopyrightText.empty() && !t->get("copyright_position")) copyright_position = &kTextPositions[4];
+  if (!s.CopyrightText.empty() && !t->get("copyright_position")) copyright_position = &TextPositionNames()[4];
   s.CopyrightPos = uint8_t(copyright_position->value);
   if (s.CopyrightPos != 0 && s.CopyrightText.empty())
     return Fail(*t->get("copyright_position"), "a copyright position needs the copyright text");
@@ -89,21 +78,21 @@ bool Compiler::Wizard(const toml::table* t, Settings& s) {
   if (const toml::node* n = t->get("dialogs")) {
     const toml::table* dialogs = n->as_table();
     if (!dialogs) return Fail(*n, "dialogs must be a table: dialogs = { greeting = \"banner\", ... }");
-    if (!CheckKeys(*dialogs, "dialogs", {kDialogs[0], kDialogs[1], kDialogs[2], kDialogs[3], kDialogs[4],
-                                         kDialogs[5], kDialogs[6], kDialogs[7]}))
+    std::span<const std::string_view> keys = WizardDialogKeys();
+    if (!CheckKeys(*dialogs, "dialogs", {keys[0], keys[1], keys[2], keys[3], keys[4], keys[5], keys[6], keys[7]}))
       return false;
     for (size_t i = 0; i < 8; ++i) {
       const NamedValue* variant = nullptr;
-      if (!GetNamed(*dialogs, kDialogs[i], kVariants, variant)) return false;
+      if (!GetNamed(*dialogs, keys[i], DialogVariantNames(), variant)) return false;
       if (variant) s.DialogVariants[i] = variant->value;
     }
   }
-  const NamedValue* frame = &kFrames[0];
-  const NamedValue* horizontal = &kHorizontal[3];
-  const NamedValue* vertical = &kVertical[3];
-  if (!GetNamed(*t, "picture_frame", kFrames, frame) ||
-      !GetNamed(*t, "progress_horizontal", kHorizontal, horizontal) ||
-      !GetNamed(*t, "progress_vertical", kVertical, vertical) || !GetWide(*t, "banner_heading", s.BannerHeading) ||
+  const NamedValue* frame = &PictureFrameNames()[0];
+  const NamedValue* horizontal = &ProgressHorizontalNames()[3];
+  const NamedValue* vertical = &ProgressVerticalNames()[3];
+  if (!GetNamed(*t, "picture_frame", PictureFrameNames(), frame) ||
+      !GetNamed(*t, "progress_horizontal", ProgressHorizontalNames(), horizontal) ||
+      !GetNamed(*t, "progress_vertical", ProgressVerticalNames(), vertical) || !GetWide(*t, "banner_heading", s.BannerHeading) ||
       !GetAnsi(*t, "greeting_link", s.GreetingLink) || !GetAnsi(*t, "support_offer", s.SupportOffer))
     return false;
   s.PictureFrame = uint8_t(frame->value);

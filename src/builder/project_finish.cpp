@@ -26,8 +26,6 @@ constexpr FinishFlag kFinishFlags[] = {
     {"ask_restart_when_silent", kOpt2AskRebootWhenSilent},
 };
 
-constexpr NamedValue kValueTypes[] = {{"string", 1}, {"expand", 2}, {"dword", 4}};
-
 }  // namespace
 
 bool Compiler::ReadProjectFile(const toml::node& where, std::string& out) {
@@ -113,8 +111,8 @@ bool Compiler::UninstallValues(const toml::array& a, Settings& s) {
       return Fail(node, "at most 1000 [[uninstall_values]] entries are allowed");
     if (!CheckKeys(t, "[[uninstall_values]]", {"name", "type", "data"})) return false;
     std::string name, data;
-    const NamedValue* type = &kValueTypes[0];
-    if (!GetString(t, "name", name, true, &node) || !GetNamed(t, "type", kValueTypes, type)) return false;
+    const NamedValue* type = &UninstallValueTypeNames()[0];
+    if (!GetString(t, "name", name, true, &node) || !GetNamed(t, "type", UninstallValueTypeNames(), type)) return false;
     if (const toml::node* d = t.get("data"); d && d->is_integer()) {
       if (d->as_integer()->get() < 0 || d->as_integer()->get() > UINT32_MAX)
         return Fail(*d, "data of a dword must be a whole number from 0 to 4294967295");
