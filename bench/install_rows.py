@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Only the install rows of the benchmark: our installer and the floor on the
-`medium` payload (no NSIS, no builders, no other figures), the engine size and
-the small/medium peak private memory. For checking one change to extraction
+`medium` payload (no NSIS, no builders, no other figures), the engine size,
+the small/medium peak private memory, and the CPU price of decoding the
+medium payload without writing it (bench_decode). For checking one change to extraction
 quickly; `./ks bench` prints the full set.
 
   python3 bench/install_rows.py          (BENCH_INSTALL_RUNS runs, default 5)
@@ -53,6 +54,9 @@ def main():
             memory.append(private)
         print(f"  peak private: small {bench.mib(statistics.median(memory))}, medium {bench.mib(ours_c.memory[0])}")
         perf.memory_target(statistics.median(memory), ours_c.memory[0])
+        log = session.log("decode") + ".log"
+        session.env.run_logged([bench.find_binary("bench_decode.exe"), bench.windows_path(ours), "5"], log)
+        print(open(log, errors="replace").read().rstrip())
     print(f"load average after the runs: {' '.join(open('/proc/loadavg').read().split()[:3])}")
 
 
