@@ -60,6 +60,8 @@ PayloadReader::PayloadReader(std::span<const uint8_t> area, PayloadCoding coding
                              PayloadReadHooks hooks)
     : area_(area), coding_(coding), hooks_(std::move(hooks)) {}
 
+PayloadReader::~PayloadReader() { DropAhead(); }
+
 void PayloadReader::Reserve(size_t bytes) {
   if (capacity_ - tail_ >= bytes) return;
   // Not zero-filled: only what inflation writes is ever read.
@@ -70,63 +72,133 @@ void PayloadReader::Reserve(size_t bytes) {
   capacity_ = capacity;
 }
 
-int PayloadReader::ReadChunk() {
-  if (hooks_.before_chunk) hooks_.before_chunk();
-  const size_t chunk_at = area_.Position();
+PayloadReader::Decoded PayloadReader::DecodeChunk(size_t chunk_at, std::unique_ptr<uint8_t[]>& buffer,
+                                                  size_t& capacity, size_t offset, bool keep, Bytes& deciphered) {
+  Decoded out;
+  ByteReader area(area_.Data());
+  area.Seek(chunk_at);
   // A missing header reads as zeros, so an exhausted area is a chunk of size 0.
   uint32_t size = 0, checksum = 0;
-  area_.ReadU32(size);
-  if (static_cast<int32_t>(size) < 1) return kErrChunkSize;
-  area_.ReadU32(checksum);
-  if (size > area_.Remaining()) return kErrChunkOverrun;
-  const uint8_t* stored = area_.Current();
-  area_.Skip(size);
-  if (Sum32(stored, size) != checksum) return kErrChunkChecksum;
+  area.ReadU32(size);
+  if (static_cast<int32_t>(size) < 1) return out.error = kErrChunkSize, out;
+  area.ReadU32(checksum);
+  if (size > area.Remaining()) return out.error = kErrChunkOverrun, out;
+  const uint8_t* stored = area.Current();
+  area.Skip(size);
+  out.next = area.Position();
+  if (Sum32(stored, size) != checksum) return out.error = kErrChunkChecksum, out;
 
-  // Drop what was already taken before the queue grows again.
-  if (head_) {
-    if (Queued()) memmove(queue_.get(), queue_.get() + head_, Queued());
-    for (Segment& segment : segments_) segment.queue_start -= int64_t(head_);
-    tail_ -= head_;
-    head_ = 0;
-    while (segments_.size() > 1 && segments_[1].queue_start <= 0) segments_.erase(segments_.begin());
-  }
-  if (!Queued()) segments_.clear();
+  auto reserve = [&](size_t room) {
+    if (capacity >= offset && capacity - offset >= room) return;
+    size_t grown_size = std::max(offset + room, capacity + capacity / 2);
+    std::unique_ptr<uint8_t[]> grown(new uint8_t[grown_size]);
+    if (keep && offset) memcpy(grown.get(), buffer.get(), offset);
+    buffer = std::move(grown);
+    capacity = grown_size;
+  };
   // Only an enciphered chunk needs a copy to decode in; otherwise the mapped
   // bytes are read where they are.
   std::span<const uint8_t> data(stored, size);
   if (coding_.cipher) {
-    deciphered_.assign(stored, stored + size);
-    BlowfishDecipherBuffer(*coding_.cipher, deciphered_);
-    data = deciphered_;
+    deciphered.assign(stored, stored + size);
+    BlowfishDecipherBuffer(*coding_.cipher, deciphered);
+    data = deciphered;
   }
-  size_t produced = data.size();
-  if (coding_.compressed) {
-    const auto started = std::chrono::steady_clock::now();
-    // The usual reserve of 3 x input + 1024, or all the room the queue has
-    // already (a chunk's output is about the size of the last one's).
-    size_t room = 3 * data.size() + 1024;
-    size_t consumed = 0;
-    for (;;) {
-      Reserve(room);
-      room = capacity_ - tail_;
-      auto result = inflater_.Inflate(data.data(), data.size(), queue_.get() + tail_, room, consumed, produced);
-      if (result == ZlibInflater::kDone) break;
-      // Deflate expands at most 1032:1; a stream wanting more room is damaged.
-      if (result != ZlibInflater::kNoRoom || room / 1032 > data.size() + 1) return kErrChunkInflate;
-      room *= 2;
+  out.input = data.size();
+  if (!coding_.compressed) {
+    reserve(data.size());
+    memcpy(buffer.get() + offset, data.data(), data.size());
+    out.produced = out.consumed = data.size();
+    return out;
+  }
+  const auto started = std::chrono::steady_clock::now();
+  // The usual reserve of 3 x input + 1024, or all the room the buffer has
+  // already (a chunk's output is about the size of the last one's).
+  size_t room = 3 * data.size() + 1024;
+  for (;;) {
+    reserve(room);
+    room = capacity - offset;  // at least what reserve asked for
+    auto result = inflater_.Inflate(data.data(), data.size(), buffer.get() + offset, room, out.consumed,
+                                    out.produced);
+    if (result == ZlibInflater::kDone) break;
+    // Deflate expands at most 1032:1; a stream wanting more room is damaged.
+    if (result != ZlibInflater::kNoRoom || room / 1032 > data.size() + 1) return out.error = kErrChunkInflate, out;
+    room *= 2;
+  }
+  out.took = std::chrono::steady_clock::now() - started;
+  return out;
+}
+
+void PayloadReader::StartAhead() {
+  if (!hooks_.worker || area_.AtEnd()) return;
+  ahead_at_ = area_.Position();
+  ahead_pending_ = true;
+  hooks_.worker->Start([this] {
+    ahead_result_ = DecodeChunk(ahead_at_, ahead_, ahead_capacity_, kAheadGap, false, ahead_deciphered_);
+  });
+}
+
+void PayloadReader::DropAhead() {
+  if (!ahead_pending_) return;
+  hooks_.worker->Wait();
+  ahead_pending_ = false;
+}
+
+int PayloadReader::ReadChunk() {
+  if (hooks_.before_chunk) hooks_.before_chunk();
+  const size_t chunk_at = area_.Position();
+  Decoded decoded;
+  int64_t chunk_start = 0;  // where the chunk's bytes begin in the queue
+  if (ahead_pending_ && ahead_at_ == chunk_at) {
+    hooks_.worker->Wait();
+    ahead_pending_ = false;
+    decoded = ahead_result_;
+    if (decoded.error) return decoded.error;
+    const size_t queued = Queued();
+    if (queued <= kAheadGap) {
+      // The queued bytes go in front of the decoded ones and the buffers swap.
+      const size_t start = kAheadGap - queued;
+      if (queued) memcpy(ahead_.get() + start, queue_.get() + head_, queued);
+      for (Segment& segment : segments_) segment.queue_start += int64_t(start) - int64_t(head_);
+      std::swap(queue_, ahead_);
+      std::swap(capacity_, ahead_capacity_);
+      head_ = start;
+      tail_ = kAheadGap;
+    } else {
+      if (head_) {
+        memmove(queue_.get(), queue_.get() + head_, queued);
+        for (Segment& segment : segments_) segment.queue_start -= int64_t(head_);
+        tail_ -= head_;
+        head_ = 0;
+      }
+      Reserve(decoded.produced);
+      memcpy(queue_.get() + tail_, ahead_.get() + kAheadGap, decoded.produced);
     }
-    // A stop asked for during inflation is no damage.
-    if (hooks_.inflate_progress && std::chrono::steady_clock::now() - started > hooks_.inflate_interval &&
-        hooks_.inflate_progress(consumed, data.size(), uint64_t(produced) * 8))
-      return kPayloadCancelled;
+    chunk_start = int64_t(tail_);
   } else {
-    Reserve(data.size());
-    memcpy(queue_.get() + tail_, data.data(), data.size());
+    DropAhead();
+    // Drop what was already taken before the queue grows again.
+    if (head_) {
+      if (Queued()) memmove(queue_.get(), queue_.get() + head_, Queued());
+      for (Segment& segment : segments_) segment.queue_start -= int64_t(head_);
+      tail_ -= head_;
+      head_ = 0;
+    }
+    decoded = DecodeChunk(chunk_at, queue_, capacity_, tail_, true, deciphered_);
+    if (decoded.error) return decoded.error;
+    chunk_start = int64_t(tail_);
   }
-  segments_.push_back({chunk_at, int64_t(tail_)});
-  tail_ += produced;
+  while (segments_.size() > 1 && segments_[1].queue_start <= int64_t(head_)) segments_.erase(segments_.begin());
+  if (!Queued()) segments_.clear();
+  area_.Seek(decoded.next);
+  segments_.push_back({chunk_at, chunk_start});
+  tail_ += decoded.produced;
   ++chunks_read_;
+  StartAhead();
+  // A stop asked for during inflation is no damage.
+  if (coding_.compressed && hooks_.inflate_progress && decoded.took > hooks_.inflate_interval &&
+      hooks_.inflate_progress(decoded.consumed, decoded.input, uint64_t(decoded.produced) * 8))
+    return kPayloadCancelled;
   return kPayloadOk;
 }
 
@@ -198,6 +270,7 @@ int PayloadReader::ReadContent(std::span<const uint8_t>& piece) {
 int PayloadReader::RewindContent() {
   if (!content_read_) return kPayloadOk;
   // Decode the content's first chunk again: the payload area is still there.
+  DropAhead();
   area_.Seek(content_start_.area_offset);
   head_ = tail_ = 0;
   segments_.clear();

@@ -126,11 +126,24 @@ class PayloadWriter {
   std::unique_ptr<InFlight> in_flight_;
 };
 
-// Hooks for the engine's status display while chunks are decoded.
+// Runs one piece of work at a time on another thread, so that the next chunk
+// is decoded while the last one's content is written.
+class BackgroundWork {
+ public:
+  virtual void Start(std::function<void()> work) = 0;
+  virtual void Wait() = 0;  // until the started work is done
+
+ protected:
+  ~BackgroundWork() = default;
+};
+
+// Hooks for the engine's status display while chunks are decoded; they run
+// on the reader's thread.
 struct PayloadReadHooks {
   std::function<void()> before_chunk;  // the "reading" status message
   InflateProgress inflate_progress;    // true: stop (Next returns kPayloadCancelled)
   std::chrono::nanoseconds inflate_interval = kInflateProgressInterval;
+  BackgroundWork* worker = nullptr;    // none: every chunk is decoded when it is needed
 };
 
 // Decodes the payload area chunk by chunk and takes out one record at a time.
@@ -141,6 +154,7 @@ class PayloadReader {
  public:
   PayloadReader(std::span<const uint8_t> area, PayloadCoding coding,
                 PayloadReadHooks hooks = {});
+  ~PayloadReader();
   PayloadReader(const PayloadReader&) = delete;
   PayloadReader& operator=(const PayloadReader&) = delete;
 
@@ -173,6 +187,19 @@ class PayloadReader {
     PayloadReader& reader_;
   };
 
+  // One chunk decoded: where it was, what it gave, what went wrong.
+  struct Decoded {
+    int error = kPayloadOk;
+    size_t next = 0;  // the area offset after the chunk
+    size_t produced = 0, consumed = 0, input = 0;
+    std::chrono::nanoseconds took{0};
+  };
+  // Checks and decodes the chunk at `chunk_at` into `buffer` from `offset` on,
+  // growing it (the bytes before `offset` are kept only when `keep`).
+  Decoded DecodeChunk(size_t chunk_at, std::unique_ptr<uint8_t[]>& buffer, size_t& capacity, size_t offset,
+                      bool keep, Bytes& deciphered);
+  void StartAhead();
+  void DropAhead();
   int ReadChunk();
   int ReadContent(std::span<const uint8_t>& piece);
   int RewindContent();
@@ -197,6 +224,15 @@ class PayloadReader {
   };
   std::vector<Segment> segments_;
   size_t chunks_read_ = 0;
+  // The next chunk, decoded by the worker into a buffer of its own behind a
+  // gap where the queued bytes go, so that it becomes the queue by a swap.
+  static constexpr size_t kAheadGap = 64 * 1024;
+  std::unique_ptr<uint8_t[]> ahead_;
+  size_t ahead_capacity_ = 0;
+  size_t ahead_at_ = 0;
+  bool ahead_pending_ = false;
+  Decoded ahead_result_;
+  Bytes ahead_deciphered_;
 
   // The current record's content.
   RecordContent content_{*this};

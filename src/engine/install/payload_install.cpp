@@ -8,6 +8,7 @@
 #include "core/file.h"
 #include "core/file_access.h"
 #include "core/wide.h"
+#include "install/decode_worker.h"
 #include "install/file_version.h"
 #include "install/file_writer.h"
 #include "install/files_in_use.h"
@@ -222,6 +223,9 @@ int InstallPayload(InstallContext& context, InstallSink& sink, PayloadLists& lis
   PayloadReadHooks hooks;
   hooks.before_chunk = [&sink] { sink.Status(sink.Text(kMsgReadingArchive)); };
   hooks.inflate_progress = [&sink](uint64_t, uint64_t, uint64_t) { return sink.Pump(); };
+  // The next chunk is inflated while this one's files are written.
+  DecodeWorker worker;
+  if (worker.Running()) hooks.worker = &worker;
   // The reader holds about one decoded chunk: a file's content goes to disk
   // as its chunks are decoded, never whole in memory.
   PayloadReader reader(area, coding, std::move(hooks));
