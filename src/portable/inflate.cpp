@@ -40,6 +40,20 @@ bool InflateInto(const uint8_t* data, size_t length, std::vector<uint8_t>& out,
   return true;
 }
 
+ZlibInflater::ZlibInflater() : state_(libdeflate_alloc_decompressor()) {}
+ZlibInflater::~ZlibInflater() {
+  if (state_) libdeflate_free_decompressor(state_);
+}
+
+ZlibInflater::Result ZlibInflater::Inflate(const uint8_t* data, size_t length, uint8_t* out, size_t room,
+                                           size_t& consumed, size_t& produced) {
+  consumed = produced = 0;
+  if (!state_) return kDamaged;
+  auto rc = libdeflate_zlib_decompress_ex(state_, data, length, out, room, &consumed, &produced);
+  if (rc == LIBDEFLATE_SUCCESS) return kDone;
+  return rc == LIBDEFLATE_INSUFFICIENT_SPACE ? kNoRoom : kDamaged;
+}
+
 bool InflateBuffer(std::vector<uint8_t>& buffer, const InflateProgress& progress) {
   std::vector<uint8_t> out;
   if (!InflateInto(buffer.data(), buffer.size(), out, progress)) return false;

@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+struct libdeflate_decompressor;
+
 namespace ks {
 
 // (input consumed, input total, output bytes x 8) -> true cancels.
@@ -23,6 +25,24 @@ bool InflateBuffer(std::vector<uint8_t>& buffer, const InflateProgress& progress
 bool InflateInto(const uint8_t* data, size_t length, std::vector<uint8_t>& out,
                  const InflateProgress& progress = nullptr,
                  std::chrono::nanoseconds interval = kInflateProgressInterval);
+// One zlib stream into room the caller gives, with the inflater's state kept
+// from stream to stream.
+class ZlibInflater {
+ public:
+  enum Result { kDone, kNoRoom, kDamaged };
+  ZlibInflater();
+  ~ZlibInflater();
+  ZlibInflater(const ZlibInflater&) = delete;
+  ZlibInflater& operator=(const ZlibInflater&) = delete;
+  bool Ready() const { return state_ != nullptr; }
+  // kNoRoom: the stream wants more than `room` bytes (nothing usable is left).
+  Result Inflate(const uint8_t* data, size_t length, uint8_t* out, size_t room, size_t& consumed,
+                 size_t& produced);
+
+ private:
+  libdeflate_decompressor* state_;
+};
+
 // Builder side: a zlib stream (with header) of the data; empty on failure.
 std::vector<uint8_t> DeflateBuffer(const uint8_t* data, size_t length, int level = 9);
 

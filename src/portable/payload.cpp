@@ -2,6 +2,8 @@
 #include "payload.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
 
 #include "sum32.h"
 
@@ -58,81 +60,245 @@ PayloadReader::PayloadReader(std::span<const uint8_t> area, PayloadCoding coding
                              PayloadReadHooks hooks)
     : area_(area), coding_(coding), hooks_(std::move(hooks)) {}
 
-int PayloadReader::ReadChunk() {
-  if (hooks_.before_chunk) hooks_.before_chunk();
+PayloadReader::~PayloadReader() { DropAhead(); }
+
+void PayloadReader::Reserve(size_t bytes) {
+  if (capacity_ - tail_ >= bytes) return;
+  // Not zero-filled: only what inflation writes is ever read.
+  size_t capacity = std::max(tail_ + bytes, capacity_ + capacity_ / 2);
+  std::unique_ptr<uint8_t[]> grown(new uint8_t[capacity]);
+  if (tail_) memcpy(grown.get(), queue_.get(), tail_);
+  queue_ = std::move(grown);
+  capacity_ = capacity;
+}
+
+PayloadReader::Decoded PayloadReader::DecodeChunk(size_t chunk_at, std::unique_ptr<uint8_t[]>& buffer,
+                                                  size_t& capacity, size_t offset, bool keep, Bytes& deciphered) {
+  Decoded out;
+  ByteReader area(area_.Data());
+  area.Seek(chunk_at);
   // A missing header reads as zeros, so an exhausted area is a chunk of size 0.
   uint32_t size = 0, checksum = 0;
-  area_.ReadU32(size);
-  if (static_cast<int32_t>(size) < 1) return kErrChunkSize;
-  area_.ReadU32(checksum);
-  if (size > area_.Remaining()) return kErrChunkOverrun;
-  const uint8_t* stored = area_.Current();
-  area_.Skip(size);
-  if (Sum32(stored, size) != checksum) return kErrChunkChecksum;
+  area.ReadU32(size);
+  if (static_cast<int32_t>(size) < 1) return out.error = kErrChunkSize, out;
+  area.ReadU32(checksum);
+  if (size > area.Remaining()) return out.error = kErrChunkOverrun, out;
+  const uint8_t* stored = area.Current();
+  area.Skip(size);
+  out.next = area.Position();
+  if (Sum32(stored, size) != checksum) return out.error = kErrChunkChecksum, out;
 
-  // Drop what was already taken before the queue grows again.
-  if (head_) {
-    queue_.erase(queue_.begin(), queue_.begin() + static_cast<ptrdiff_t>(head_));
-    head_ = 0;
-  }
+  auto reserve = [&](size_t room) {
+    if (capacity >= offset && capacity - offset >= room) return;
+    size_t grown_size = std::max(offset + room, capacity + capacity / 2);
+    std::unique_ptr<uint8_t[]> grown(new uint8_t[grown_size]);
+    if (keep && offset) memcpy(grown.get(), buffer.get(), offset);
+    buffer = std::move(grown);
+    capacity = grown_size;
+  };
   // Only an enciphered chunk needs a copy to decode in; otherwise the mapped
   // bytes are read where they are.
-  Bytes deciphered;
   std::span<const uint8_t> data(stored, size);
   if (coding_.cipher) {
     deciphered.assign(stored, stored + size);
     BlowfishDecipherBuffer(*coding_.cipher, deciphered);
     data = deciphered;
   }
-  if (coding_.compressed) {
-    // A stop asked for during inflation is no damage: tell the two apart.
-    bool stopped = false;
-    InflateProgress progress;
-    if (hooks_.inflate_progress)
-      progress = [&](uint64_t in, uint64_t total, uint64_t out) {
-        return stopped = hooks_.inflate_progress(in, total, out);
-      };
-    if (!InflateInto(data.data(), data.size(), queue_, progress, hooks_.inflate_interval))
-      return stopped ? kPayloadCancelled : kErrChunkInflate;
-  } else {
-    queue_.insert(queue_.end(), data.begin(), data.end());
+  out.input = data.size();
+  if (!coding_.compressed) {
+    reserve(data.size());
+    memcpy(buffer.get() + offset, data.data(), data.size());
+    out.produced = out.consumed = data.size();
+    return out;
   }
+  const auto started = std::chrono::steady_clock::now();
+  // The usual reserve of 3 x input + 1024, or all the room the buffer has
+  // already (a chunk's output is about the size of the last one's).
+  size_t room = 3 * data.size() + 1024;
+  for (;;) {
+    reserve(room);
+    room = capacity - offset;  // at least what reserve asked for
+    auto result = inflater_.Inflate(data.data(), data.size(), buffer.get() + offset, room, out.consumed,
+                                    out.produced);
+    if (result == ZlibInflater::kDone) break;
+    // Deflate expands at most 1032:1; a stream wanting more room is damaged.
+    if (result != ZlibInflater::kNoRoom || room / 1032 > data.size() + 1) return out.error = kErrChunkInflate, out;
+    room *= 2;
+  }
+  out.took = std::chrono::steady_clock::now() - started;
+  return out;
+}
+
+void PayloadReader::StartAhead() {
+  if (!hooks_.worker || area_.AtEnd()) return;
+  ahead_at_ = area_.Position();
+  ahead_pending_ = true;
+  hooks_.worker->Start([this] {
+    ahead_result_ = DecodeChunk(ahead_at_, ahead_, ahead_capacity_, kAheadGap, false, ahead_deciphered_);
+  });
+}
+
+void PayloadReader::DropAhead() {
+  if (!ahead_pending_) return;
+  hooks_.worker->Wait();
+  ahead_pending_ = false;
+}
+
+int PayloadReader::ReadChunk() {
+  if (hooks_.before_chunk) hooks_.before_chunk();
+  const size_t chunk_at = area_.Position();
+  Decoded decoded;
+  int64_t chunk_start = 0;  // where the chunk's bytes begin in the queue
+  if (ahead_pending_ && ahead_at_ == chunk_at) {
+    hooks_.worker->Wait();
+    ahead_pending_ = false;
+    decoded = ahead_result_;
+    if (decoded.error) return decoded.error;
+    const size_t queued = Queued();
+    if (queued <= kAheadGap) {
+      // The queued bytes go in front of the decoded ones and the buffers swap.
+      const size_t start = kAheadGap - queued;
+      if (queued) memcpy(ahead_.get() + start, queue_.get() + head_, queued);
+      for (Segment& segment : segments_) segment.queue_start += int64_t(start) - int64_t(head_);
+      std::swap(queue_, ahead_);
+      std::swap(capacity_, ahead_capacity_);
+      head_ = start;
+      tail_ = kAheadGap;
+    } else {
+      if (head_) {
+        memmove(queue_.get(), queue_.get() + head_, queued);
+        for (Segment& segment : segments_) segment.queue_start -= int64_t(head_);
+        tail_ -= head_;
+        head_ = 0;
+      }
+      Reserve(decoded.produced);
+      memcpy(queue_.get() + tail_, ahead_.get() + kAheadGap, decoded.produced);
+    }
+    chunk_start = int64_t(tail_);
+  } else {
+    DropAhead();
+    // Drop what was already taken before the queue grows again.
+    if (head_) {
+      if (Queued()) memmove(queue_.get(), queue_.get() + head_, Queued());
+      for (Segment& segment : segments_) segment.queue_start -= int64_t(head_);
+      tail_ -= head_;
+      head_ = 0;
+    }
+    decoded = DecodeChunk(chunk_at, queue_, capacity_, tail_, true, deciphered_);
+    if (decoded.error) return decoded.error;
+    chunk_start = int64_t(tail_);
+  }
+  while (segments_.size() > 1 && segments_[1].queue_start <= int64_t(head_)) segments_.erase(segments_.begin());
+  if (!Queued()) segments_.clear();
+  area_.Seek(decoded.next);
+  segments_.push_back({chunk_at, chunk_start});
+  tail_ += decoded.produced;
   ++chunks_read_;
+  StartAhead();
+  // A stop asked for during inflation is no damage.
+  if (coding_.compressed && hooks_.inflate_progress && decoded.took > hooks_.inflate_interval &&
+      hooks_.inflate_progress(decoded.consumed, decoded.input, uint64_t(decoded.produced) * 8))
+    return kPayloadCancelled;
   return kPayloadOk;
 }
 
-int PayloadReader::Next(uint32_t size, FileRecord& record, std::span<const uint8_t>& content) {
-  content = {};
+int PayloadReader::Begin(uint32_t size, FileRecord& record) {
   record = FileRecord{};
+  content_size_ = content_done_ = 0;
+  content_checked_ = true;
+  content_read_ = false;
+  // The fields come first and are small: they are read as soon as they are
+  // queued; the content may follow in later chunks.
   uint32_t length = 0;
+  size_t fields = 0;
+  bool fields_ok = false;
   for (;;) {
-    size_t have = queue_.size() - head_;
-    if (have >= 4) {
-      length = LoadU32(queue_.data() + head_);
-      if (have - 4 >= length) break;
+    if (Queued() >= 4) {
+      length = LoadU32(queue_.get() + head_);
+      size_t have = std::min<size_t>(Queued() - 4, length);
+      ByteReader body(std::span<const uint8_t>(queue_.get() + head_ + 4, have));
+      record = FileRecord{};
+      fields_ok = ReadFields(body, record);
+      fields = body.Position();
+      if (fields_ok || have == length) break;
     }
     if (int err = ReadChunk()) return err;
   }
-  ByteReader body(std::span<const uint8_t>(queue_.data() + head_ + 4, length));
-  head_ += 4 + size_t(length);
 
-  bool fields_ok = ReadFields(body, record);
   if (record.FileName.empty()) return kErrEmptyFileName;
   if (static_cast<int32_t>(size) < 0) return kErrNegativeFileSize;
   if (size > kMaxPayloadFileSize) return kErrFileSizeLimit;
   // A record whose fields, content and checksum do not fill it exactly cannot
   // be trusted: its content would be taken from the wrong bytes.
-  if (!fields_ok || body.Remaining() != size_t(size) + 4) return kErrFileChecksum;
-  const uint8_t* data = body.Current();
-  uint32_t stored_sum = LoadU32(data + size);
-  if (Sum32(data, size) != stored_sum) return kErrFileChecksum;
-  content = std::span<const uint8_t>(data, size);
+  if (!fields_ok || uint64_t(length) != fields + uint64_t(size) + 4) return kErrFileChecksum;
+  head_ += 4 + fields;
+  content_size_ = size;
+  content_sum_ = Sum32Stream();
+  content_checked_ = false;
+  // Where a retried write starts over: the chunk holding the first content byte.
+  content_start_ = {area_.Position(), 0};
+  for (const Segment& segment : segments_)
+    if (segment.queue_start <= int64_t(head_))
+      content_start_ = {segment.area_offset, int64_t(head_) - segment.queue_start};
+  if (!Queued()) content_start_ = {area_.Position(), 0};
+  return kPayloadOk;
+}
+
+int PayloadReader::ReadContent(std::span<const uint8_t>& piece) {
+  piece = {};
+  if (content_checked_) return kPayloadOk;
+  if (content_done_ == content_size_) {
+    while (Queued() < 4)
+      if (int err = ReadChunk()) return err;
+    uint32_t stored_sum = LoadU32(queue_.get() + head_);
+    head_ += 4;
+    if (content_sum_.Value() != stored_sum) return kErrFileChecksum;
+    content_checked_ = true;
+    return kPayloadOk;
+  }
+  if (!Queued())
+    if (int err = ReadChunk()) return err;
+  size_t n = size_t(std::min<int64_t>(int64_t(Queued()), content_size_ - content_done_));
+  piece = {queue_.get() + head_, n};
+  content_sum_.Update(piece.data(), n);
+  head_ += n;
+  content_done_ += int64_t(n);
+  content_read_ = true;
+  return kPayloadOk;
+}
+
+int PayloadReader::RewindContent() {
+  if (!content_read_) return kPayloadOk;
+  // Decode the content's first chunk again: the payload area is still there.
+  DropAhead();
+  area_.Seek(content_start_.area_offset);
+  head_ = tail_ = 0;
+  segments_.clear();
+  if (int err = ReadChunk()) return err;
+  head_ = size_t(content_start_.queue_start);
+  content_done_ = 0;
+  content_sum_ = Sum32Stream();
+  content_checked_ = false;
+  content_read_ = false;
+  return kPayloadOk;
+}
+
+int PayloadReader::Next(uint32_t size, FileRecord& record, std::span<const uint8_t>& content) {
+  content = {};
+  if (int err = Begin(size, record)) return err;
+  whole_.clear();
+  std::span<const uint8_t> piece;
+  do {
+    if (int err = content_.Read(piece)) return err;
+    whole_.insert(whole_.end(), piece.begin(), piece.end());
+  } while (!piece.empty());
+  content = whole_;
   return kPayloadOk;
 }
 
 int PayloadReader::Finish() const {
   if (!area_.AtEnd()) return kErrPayloadLeft;
-  if (queue_.size() != head_) return kErrQueueLeft;
+  if (Queued()) return kErrQueueLeft;
   return kPayloadOk;
 }
 

@@ -4,15 +4,56 @@
 #include "bytes.h"
 
 namespace ks {
+namespace {
+
+// The sum of `groups` little-endian u32s; four sums side by side keep the
+// additions independent.
+uint32_t SumGroups(const uint8_t* p, size_t groups) {
+  uint32_t a = 0, b = 0, c = 0, d = 0;
+  size_t i = 0;
+  for (; i + 4 <= groups; i += 4, p += 16) {
+    a += LoadU32(p);
+    b += LoadU32(p + 4);
+    c += LoadU32(p + 8);
+    d += LoadU32(p + 12);
+  }
+  for (; i < groups; ++i, p += 4) a += LoadU32(p);
+  return a + b + c + d;
+}
+
+uint32_t SignedTail(const uint8_t* p, size_t n) {
+  uint32_t sum = 0;
+  for (size_t i = 0; i < n; ++i) sum += uint32_t(int32_t(int8_t(p[i])));
+  return sum;
+}
+
+}  // namespace
 
 uint32_t Sum32(const void* data, long long length) {
-  uint32_t sum = kSum32Seed;
-  if (!data || length <= 0) return sum;
+  if (!data || length <= 0) return kSum32Seed;
   auto* p = static_cast<const uint8_t*>(data);
   size_t n = size_t(length), whole = n & ~size_t(3);
-  for (size_t i = 0; i < whole; i += 4) sum += LoadU32(p + i);
-  for (size_t i = whole; i < n; ++i) sum += uint32_t(int32_t(int8_t(p[i])));
-  return sum + uint32_t(n);
+  return kSum32Seed + SumGroups(p, whole / 4) + SignedTail(p + whole, n - whole) + uint32_t(n);
+}
+
+void Sum32Stream::Update(const uint8_t* data, size_t length) {
+  length_ += length;
+  while (carried_ && carried_ < 4 && length) {
+    carry_[carried_++] = *data++;
+    --length;
+    if (carried_ == 4) {
+      sum_ += LoadU32(carry_);
+      carried_ = 0;
+    }
+  }
+  size_t whole = length & ~size_t(3);
+  sum_ += SumGroups(data, whole / 4);
+  for (size_t i = whole; i < length; ++i) carry_[carried_++] = data[i];
+}
+
+uint32_t Sum32Stream::Value() const {
+  if (!length_) return kSum32Seed;
+  return sum_ + SignedTail(carry_, carried_) + uint32_t(length_);
 }
 
 }  // namespace ks

@@ -221,3 +221,165 @@ TEST(Payload, WriterRefusesOversizedContent) {
 
 }  // namespace
 }  // namespace ks
+
+namespace ks {
+namespace {
+
+TEST(Payload, Sum32StreamMatchesSum32ForAnySplit) {
+  const Bytes data = Pattern(103, 9);
+  for (size_t first : {0, 1, 2, 3, 5, 50, 100, 103})
+    for (size_t second : {0, 1, 3, 7}) {
+      SCOPED_TRACE(testing::Message() << first << "+" << second);
+      Sum32Stream sum;
+      size_t a = std::min(first, data.size()), b = std::min(a + second, data.size());
+      sum.Update(data.data(), a);
+      sum.Update(data.data() + a, b - a);
+      sum.Update(data.data() + b, data.size() - b);
+      EXPECT_EQ(sum.Value(), Sum32(data.data(), (long long)data.size()));
+    }
+  EXPECT_EQ(Sum32Stream().Value(), kSum32Seed);
+}
+
+// Reads the current record's content piece by piece; the code of the read
+// that failed, or 0 with the bytes in `out`.
+int Stream(ContentStream& content, Bytes& out, size_t* pieces = nullptr, size_t stop_after = SIZE_MAX) {
+  out.clear();
+  std::span<const uint8_t> piece;
+  for (size_t n = 0;; ++n) {
+    if (n == stop_after) return 0;
+    if (int err = content.Read(piece)) return err;
+    if (piece.empty()) return 0;
+    if (pieces) ++*pieces;
+    out.insert(out.end(), piece.begin(), piece.end());
+  }
+}
+
+TEST(Payload, ContentArrivesInChunkSizedPiecesAndStartsOver) {
+  FileRecord small, big;
+  small.FileName = "small.txt";
+  big.FileName = "big.bin";
+  const Bytes big_content = Pattern(50000, 7);
+  for (PayloadCoding coding : {PayloadCoding{true, nullptr}, PayloadCoding{false, nullptr}}) {
+    SCOPED_TRACE(coding.compressed);
+    // The big file starts inside the small one's chunk and spans many more.
+    Bytes area = Write({{small, Pattern(100, 1)}, {big, big_content}, {small, Pattern(30, 2)}}, coding, 4096);
+    PayloadReader r(area, coding);
+    FileRecord rec;
+    Bytes got;
+    ASSERT_EQ(r.Begin(100, rec), kPayloadOk);
+    ASSERT_EQ(r.EndContent(), kPayloadOk);  // skipped content is still checked
+    ASSERT_EQ(r.Begin(50000, rec), kPayloadOk);
+    EXPECT_EQ(rec.FileName, "big.bin");
+    size_t pieces = 0;
+    // Half of it, then from the start again (a retried write), then twice whole.
+    ASSERT_EQ(Stream(r.Content(), got, &pieces, 5), kPayloadOk);
+    for (int pass = 0; pass < 3; ++pass) {
+      ASSERT_EQ(r.Content().Rewind(), kPayloadOk);
+      pieces = 0;
+      ASSERT_EQ(Stream(r.Content(), got, &pieces), kPayloadOk) << pass;
+      EXPECT_EQ(got, big_content);
+      EXPECT_GE(pieces, 50000u / 4096);  // never more than a chunk at a time
+    }
+    ASSERT_EQ(r.Begin(30, rec), kPayloadOk);
+    ASSERT_EQ(Stream(r.Content(), got), kPayloadOk);
+    EXPECT_EQ(got, Pattern(30, 2));
+    EXPECT_EQ(r.Finish(), kPayloadOk);
+  }
+}
+
+TEST(Payload, StreamedContentChecksumFailsOnlyAtTheEnd) {
+  FileRecord big;
+  big.FileName = "big.bin";
+  Bytes area = Write({{big, Pattern(20000, 3)}}, {false, nullptr}, 1u << 20);
+  area[8 + 4 + big.FileName.size() + 1 + 4 + 4 + 4 + 24 + 5 + 15000] ^= 1;  // inside the content
+  ResealFirstChunk(area);
+  PayloadReader r(area, {false, nullptr});
+  FileRecord rec;
+  ASSERT_EQ(r.Begin(20000, rec), kPayloadOk);
+  Bytes got;
+  EXPECT_EQ(Stream(r.Content(), got), kErrFileChecksum);
+  EXPECT_EQ(got.size(), 20000u);  // every byte was handed out before the check
+}
+
+}  // namespace
+}  // namespace ks
+
+#include <thread>
+
+namespace ks {
+namespace {
+
+// The worker as a plain thread per piece of work.
+class ThreadWork final : public BackgroundWork {
+ public:
+  ~ThreadWork() { Wait(); }
+  void Start(std::function<void()> work) override {
+    ++started;
+    thread_ = std::thread(std::move(work));
+  }
+  void Wait() override {
+    if (thread_.joinable()) thread_.join();
+  }
+  int started = 0;
+
+ private:
+  std::thread thread_;
+};
+
+TEST(Payload, ChunksDecodedAheadGiveTheSameRecordsAndCodes) {
+  Blowfish cipher;
+  const uint8_t key[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  cipher.SetKey(key, 8);
+  const auto items = SampleItems();
+  for (PayloadCoding coding : {PayloadCoding{true, nullptr}, PayloadCoding{false, &cipher}}) {
+    for (size_t chunk : {size_t(97), size_t(1000), size_t(1) << 20}) {
+      SCOPED_TRACE(testing::Message() << coding.compressed << " " << chunk);
+      std::vector<uint32_t> sizes;
+      const Bytes area = Write(items, coding, chunk, &sizes);
+      ThreadWork worker;
+      PayloadReadHooks hooks;
+      hooks.worker = &worker;
+      PayloadReader r(area, coding, std::move(hooks));
+      for (size_t i = 0; i < items.size(); ++i) {
+        FileRecord rec;
+        ASSERT_EQ(r.Begin(sizes[i], rec), kPayloadOk) << i;
+        EXPECT_EQ(rec, items[i].record);
+        Bytes got;
+        // Part of it, then from the start (a retried write) while a chunk may be decoding ahead.
+        ASSERT_EQ(Stream(r.Content(), got, nullptr, 2), kPayloadOk);
+        ASSERT_EQ(r.Content().Rewind(), kPayloadOk);
+        ASSERT_EQ(Stream(r.Content(), got), kPayloadOk);
+        EXPECT_EQ(got, items[i].content) << i;
+      }
+      EXPECT_EQ(r.Finish(), kPayloadOk);
+      if (chunk < 5000) EXPECT_GT(worker.started, 3);
+
+      // A damaged last chunk is found when it is needed, with its code.
+      Bytes damaged = area;
+      damaged.back() ^= 1;
+      ThreadWork worker2;
+      PayloadReadHooks hooks2;
+      hooks2.worker = &worker2;
+      PayloadReader r2(damaged, coding, std::move(hooks2));
+      int code = kPayloadOk;
+      for (size_t i = 0; i < items.size() && code == kPayloadOk; ++i) {
+        FileRecord rec;
+        code = r2.Begin(sizes[i], rec);
+        if (code == kPayloadOk) code = r2.EndContent();
+      }
+      EXPECT_EQ(code, kErrChunkChecksum);
+      // Records that end before the last chunk leave it unread: not used up.
+      PayloadReadHooks hooks3;
+      ThreadWork worker3;
+      hooks3.worker = &worker3;
+      PayloadReader r3(area, coding, std::move(hooks3));
+      FileRecord rec;
+      ASSERT_EQ(r3.Begin(sizes[0], rec), kPayloadOk);
+      ASSERT_EQ(r3.EndContent(), kPayloadOk);
+      if (chunk < 5000) EXPECT_EQ(r3.Finish(), kErrPayloadLeft);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ks

@@ -37,29 +37,31 @@ std::u16string StagingName(const std::u16string& folder) {
   return JoinPath(folder, name);
 }
 
-// Reads `path` back; false with `error` 0 when the bytes differ.
-bool ContentMatches(const std::u16string& path, const FileWrite& w, DWORD& error) {
+// Reads `path` back against the content, read again from its start; false
+// with `error` 0 when the bytes differ. A damaged content sets `fatal`.
+bool ContentMatches(const std::u16string& path, ContentStream& content, DWORD& error, int& fatal) {
   error = 0;
   File file;
   if (file.Open(path, kOpenExisting | kOpenNoWrite | kOpenShareRead) != FileError::kOk) {
     error = GetLastError();
     return false;
   }
-  if (file.Size() != w.size) return false;
-  std::vector<uint8_t> buffer(size_t(std::min<int64_t>(w.size, kFileWritePiece)));
-  for (int64_t done = 0; done < w.size;) {
-    int piece = int(std::min<int64_t>(w.size - done, kFileWritePiece));
-    if (!file.ReadExact(buffer.data(), piece)) {
+  if (file.Size() != content.Size()) return false;
+  if ((fatal = content.Rewind())) return false;
+  std::vector<uint8_t> buffer;
+  for (std::span<const uint8_t> piece;;) {
+    if ((fatal = content.Read(piece))) return false;
+    if (piece.empty()) return true;
+    buffer.resize(piece.size());
+    if (!file.ReadExact(buffer.data(), int(piece.size()))) {
       error = GetLastError();
       return false;
     }
-    if (memcmp(buffer.data(), w.data + done, size_t(piece)) != 0) return false;
-    done += piece;
+    if (memcmp(buffer.data(), piece.data(), piece.size()) != 0) return false;
   }
-  return true;
 }
 
-enum class Attempt { kWritten, kFailed, kCheckFailed };
+enum class Attempt { kWritten, kFailed, kCheckFailed, kDamaged };
 
 // Renames the open file onto `destination`, replacing what is there. Through
 // the handle it costs one system call where MoveFileExW opens the file again.
@@ -87,8 +89,10 @@ bool SetDeleteOnClose(HANDLE file, bool delete_file) {
 // stays whole until the new content is: that goes to a new file in the
 // folder's staging folder (or beside it) first, which then takes the name. A run that dies or a disk that fills up
 // halfway leaves the earlier file (or none) under the name, never a
-// truncated one, and the partial copy is deleted.
-Attempt WriteAttempt(const FileWrite& w, bool verify, DWORD& error) {
+// truncated one, and the partial copy is deleted. The content is read as it is
+// written and takes the name only once its checksum has been checked; a
+// damaged content (kDamaged, `fatal` set) leaves nothing behind.
+Attempt WriteAttempt(const FileWrite& w, ContentStream& content, bool verify, DWORD& error, int& fatal) {
   std::u16string path = w.destination;
   UniqueHandle file(CreateFileW(W(path), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   bool staged = !file.valid();
@@ -121,15 +125,26 @@ Attempt WriteAttempt(const FileWrite& w, bool verify, DWORD& error) {
     if (staged) DeleteFileW(W(path));
     error = reason;
   };
-  for (int64_t done = 0; done < w.size;) {
-    DWORD piece = DWORD(std::min<int64_t>(w.size - done, kFileWritePiece));
-    DWORD written = 0;
-    if (!WriteFile(file.get(), w.data + done, piece, &written, nullptr) || written != piece) {
-      DWORD reason = GetLastError();
-      discard(reason == ERROR_SUCCESS ? DWORD(ERROR_WRITE_FAULT) : reason);  // a short write
-      return Attempt::kFailed;
+  if ((fatal = content.Rewind())) {
+    discard(error);
+    return Attempt::kDamaged;
+  }
+  for (std::span<const uint8_t> piece;;) {
+    if ((fatal = content.Read(piece))) {
+      discard(error);
+      return Attempt::kDamaged;
     }
-    done += piece;
+    if (piece.empty()) break;
+    for (size_t done = 0; done < piece.size();) {
+      DWORD part = DWORD(std::min<size_t>(piece.size() - done, kFileWritePiece));
+      DWORD written = 0;
+      if (!WriteFile(file.get(), piece.data() + done, part, &written, nullptr) || written != part) {
+        DWORD reason = GetLastError();
+        discard(reason == ERROR_SUCCESS ? DWORD(ERROR_WRITE_FAULT) : reason);  // a short write
+        return Attempt::kFailed;
+      }
+      done += part;
+    }
   }
   if (w.times.IsSet()) ApplyFileTimes(file.get(), w.times);
 
@@ -139,17 +154,17 @@ Attempt WriteAttempt(const FileWrite& w, bool verify, DWORD& error) {
       return Attempt::kFailed;
     }
     file.reset();
-    if (verify && !ContentMatches(path, w, error)) {
+    if (verify && !ContentMatches(path, content, error, fatal)) {
       DeleteFileW(W(path));
-      return Attempt::kCheckFailed;
+      return fatal ? Attempt::kDamaged : Attempt::kCheckFailed;
     }
     return Attempt::kWritten;
   }
   if (verify) {
     file.reset();
-    if (!ContentMatches(path, w, error)) {
+    if (!ContentMatches(path, content, error, fatal)) {
       discard(error);
-      return Attempt::kCheckFailed;
+      return fatal ? Attempt::kDamaged : Attempt::kCheckFailed;
     }
     if (!MoveFileExW(W(path), W(w.destination), MOVEFILE_REPLACE_EXISTING)) {
       discard(GetLastError());
@@ -182,14 +197,18 @@ bool ApplyFileTimes(HANDLE file, const FileTimes& times) {
 
 int WriteOneFile(const FileWrite& w, InstallContext& context, InstallSink& sink, FileWriteResult& result) {
   result = {};
-  if (w.size < 0) return kErrNegativeWriteSize;
+  if (!w.content && w.size < 0) return kErrNegativeWriteSize;
+  MemoryContent memory(w.data, w.size, kFileWritePiece);
+  ContentStream& content = w.content ? *w.content : memory;
 
   DWORD error = ERROR_SUCCESS;
+  int fatal = 0;
   bool check_failed = false;
   bool written = false;
   const bool verify = context.OptionFlags & kOptVerifyFiles;
   for (int attempt = 1; attempt <= kWriteAttempts && !written; ++attempt) {
-    Attempt outcome = WriteAttempt(w, verify, error);
+    Attempt outcome = WriteAttempt(w, content, verify, error, fatal);
+    if (outcome == Attempt::kDamaged) return fatal;
     check_failed = outcome == Attempt::kCheckFailed;
     if (outcome == Attempt::kWritten) {
       written = true;
@@ -204,13 +223,16 @@ int WriteOneFile(const FileWrite& w, InstallContext& context, InstallSink& sink,
   }
 
   if (!written) {
+    // Nothing damaged may wait for the restart either: the rest of the
+    // content is checked first.
+    if (int damaged = ReadToEnd(content)) return damaged;
     if (check_failed) {
       std::u16string reason = error ? SystemErrorText(error) : Widen(FileErrorText(FileError::kCorrupt));
       std::u16string text = sink.Text(kMsgFileNotWritten) + u" " + w.destination + u"\r\n" + reason + u"\r\n\r\n";
       sink.AddFailure(SystemCodePage().FromWide(text, '?'));
       return 0;
     }
-    result.registered = RegisterForReplacement(w, error, context, sink);
+    result.registered = RegisterForReplacement(w, content, error, context, sink);
     return 0;
   }
 

@@ -9,6 +9,7 @@
 
 #include "install/install_context.h"
 #include "install/staging_folders.h"
+#include "portable/content_stream.h"
 #include "portable/payload.h"
 #include "portable/settings.h"
 
@@ -26,6 +27,8 @@ constexpr DWORD kRecordAttributeMask = 0x1127;
 
 struct FileWrite {
   std::u16string destination;
+  // The content as it is decoded (checked at its end), or else data and size.
+  ContentStream* content = nullptr;
   const uint8_t* data = nullptr;
   int64_t size = 0;
   FileTimes times;  // not set: the times stay as the write left them
@@ -40,7 +43,9 @@ struct FileWriteResult {
   bool registered = false;  // not written, but waiting to replace the file at the restart
 };
 
-// Returns 0, or kErrNegativeWriteSize. Failures go to the failure summary.
+// Returns 0, kErrNegativeWriteSize, or what reading the content returned (a
+// damaged or cancelled content leaves no file of it). Failures to write go to
+// the failure summary.
 int WriteOneFile(const FileWrite& request, InstallContext& context, InstallSink& sink, FileWriteResult& result);
 
 // Sets creation and last-write time on an open handle; zero times stay.

@@ -29,7 +29,7 @@ char16_t MissingDrive(const std::u16string& path) {
 
 // Creates a new temporary beside `destination` (else in the temporary folder)
 // holding the data; empty with the system's error when none could be made.
-std::u16string WriteTemporary(const FileWrite& w, DWORD& error) {
+std::u16string WriteTemporary(const FileWrite& w, ContentStream& content, DWORD& error) {
   // The delayed move works within one volume, so beside the file comes first.
   std::vector<std::u16string> folders;
   if (std::u16string beside = ParentFolder(w.destination); !beside.empty()) folders.push_back(beside);
@@ -46,11 +46,11 @@ std::u16string WriteTemporary(const FileWrite& w, DWORD& error) {
       error = GetLastError();
       continue;
     }
-    bool ok = true;
-    for (int64_t done = 0; ok && done < w.size;) {
-      int piece = int(std::min<int64_t>(w.size - done, kFileWritePiece));
-      ok = file.Write(w.data + done, piece);
-      done += piece;
+    bool ok = content.Rewind() == 0;
+    for (std::span<const uint8_t> piece; ok;) {
+      ok = content.Read(piece) == 0;
+      if (!ok || piece.empty()) break;
+      ok = file.Write(piece.data(), int(piece.size()));
     }
     if (ok && w.times.IsSet()) ApplyFileTimes(file.Handle(), w.times);
     if (!ok) error = GetLastError() ? GetLastError() : DWORD(ERROR_WRITE_FAULT);
@@ -65,7 +65,8 @@ std::u16string WriteTemporary(const FileWrite& w, DWORD& error) {
 
 }  // namespace
 
-bool RegisterForReplacement(const FileWrite& w, DWORD error, InstallContext& context, InstallSink& sink) {
+bool RegisterForReplacement(const FileWrite& w, ContentStream& content, DWORD error, InstallContext& context,
+                            InstallSink& sink) {
   std::u16string report = u"\r\n" + sink.Text(kMsgFileNotWritten) + u" " + w.destination + u"\r\n";
   const bool allowed =
       (w.existed || (context.OptionFlags & kOptReplaceFilesInUse)) && error != ERROR_INVALID_NAME;
@@ -77,7 +78,7 @@ bool RegisterForReplacement(const FileWrite& w, DWORD error, InstallContext& con
     if (!error_text.empty()) report += error_text + u"\r\n\r\n";
     if (allowed) {
       DWORD temp_error = ERROR_SUCCESS;
-      std::u16string temp = WriteTemporary(w, temp_error);
+      std::u16string temp = WriteTemporary(w, content, temp_error);
       if (temp.empty()) {
         report += u"Failed to register '" + w.destination +
                   u"' for replacement because no temporary file could be created.\r\n" +

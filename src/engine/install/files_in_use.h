@@ -17,9 +17,11 @@ inline constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Con
 inline constexpr wchar_t kPendingRenamesValue[] = L"PendingFileRenameOperations";
 
 // After the write routine's last failed attempt (`error` is that attempt's
-// system error). True when the temporary is registered; the restart bit is
-// then set. Every failure ends in the failure summary.
-bool RegisterForReplacement(const FileWrite& request, DWORD error, InstallContext& context, InstallSink& sink);
+// system error), with the request's content (already checked). True when the
+// temporary is registered; the restart bit is then set. Every failure ends in
+// the failure summary.
+bool RegisterForReplacement(const FileWrite& request, ContentStream& content, DWORD error, InstallContext& context,
+                            InstallSink& sink);
 
 // Drops the pending moves and deletions that would overwrite or delete a file
 // in `written`, deleting the waiting copies of the dropped moves. Silent on

@@ -8,6 +8,7 @@
 #include "core/file.h"
 #include "core/file_access.h"
 #include "core/wide.h"
+#include "install/decode_worker.h"
 #include "install/file_version.h"
 #include "install/file_writer.h"
 #include "install/files_in_use.h"
@@ -68,7 +69,8 @@ class PayloadInstaller {
     folders_.system = context.SystemDir;
   }
 
-  int Install(const FileRecord& record, std::span<const uint8_t> content);
+  // The content is read only when the file is written; the caller reads what is left.
+  int Install(const FileRecord& record, ContentStream& content);
 
  private:
   bool PrepareFolder(const FileRecord& record, const std::u16string& destination);
@@ -85,7 +87,7 @@ class PayloadInstaller {
   StagingFolders staging_;
 };
 
-int PayloadInstaller::Install(const FileRecord& record, std::span<const uint8_t> content) {
+int PayloadInstaller::Install(const FileRecord& record, ContentStream& content) {
   const bool permanent = record.FileFlags & kFilePermanent;
   DestinationRequest request;
   request.Kind = record.Kind;
@@ -134,8 +136,7 @@ int PayloadInstaller::Install(const FileRecord& record, std::span<const uint8_t>
 
   FileWrite write;
   write.destination = destination;
-  write.data = content.data();
-  write.size = int64_t(content.size());
+  write.content = &content;
   write.times = record.FileTime;
   write.attributes = record.Attributes;
   write.existed = KnowsExistingFile(record.Kind) && existing.exists;
@@ -222,7 +223,11 @@ int InstallPayload(InstallContext& context, InstallSink& sink, PayloadLists& lis
   PayloadReadHooks hooks;
   hooks.before_chunk = [&sink] { sink.Status(sink.Text(kMsgReadingArchive)); };
   hooks.inflate_progress = [&sink](uint64_t, uint64_t, uint64_t) { return sink.Pump(); };
-  // The reader holds one chunk and the records it completes, never the whole payload.
+  // The next chunk is inflated while this one's files are written.
+  DecodeWorker worker;
+  if (worker.Running()) hooks.worker = &worker;
+  // The reader holds about one decoded chunk: a file's content goes to disk
+  // as its chunks are decoded, never whole in memory.
   PayloadReader reader(area, coding, std::move(hooks));
   PayloadInstaller installer(context, sink, lists);
 
@@ -231,11 +236,12 @@ int InstallPayload(InstallContext& context, InstallSink& sink, PayloadLists& lis
   int shown = -1;
   for (size_t i = 0; i < count; ++i) {
     FileRecord record;
-    std::span<const uint8_t> content;
-    if (int error = reader.Next(context.FileSizes[i], record, content)) return error;
+    if (int error = reader.Begin(context.FileSizes[i], record)) return error;
     int percent = kProgressFirstFile + int(uint64_t(i) * kProgressFileRange / count);
     if (percent != shown) sink.Progress(shown = percent);
-    if (int error = installer.Install(record, content)) return error;
+    if (int error = installer.Install(record, reader.Content())) return error;
+    // A skipped file's content is still checked.
+    if (int error = reader.EndContent()) return error;
     if (sink.Pump()) return kPayloadCancelled;
   }
   if (int error = reader.Finish()) return error;

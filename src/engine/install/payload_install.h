@@ -29,8 +29,8 @@ struct PayloadLists {
 // sink's pump says the user asked to stop (the files written so far stay, as
 // complete files), or the corrupt-installer code that must end the
 // installation (5, 55, 60 to 63, 70 to 72, 80, 83, 100, 110; 70 also for a
-// file name that leaves its folder); nothing of a
-// damaged record is written.
+// file name that leaves its folder); no file of a
+// damaged record is left on disk.
 int InstallPayload(InstallContext& context, InstallSink& sink, PayloadLists& lists);
 
 // The DateTime text of the overwrite log lines (local time).
