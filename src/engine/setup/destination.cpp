@@ -268,4 +268,8 @@ void ChooseStartMenu(InstallRun& run) {
 
 uint64_t RequiredSpaceNow(const InstallRun& run) { return ComputeRequiredSpace(run, run.InstallDir); }
 
+uint64_t RequiredSpaceFor(const InstallRun& run, const std::u16string& folder) {
+  return ComputeRequiredSpace(run, folder);
+}
+
 }  // namespace ks

@@ -14,13 +14,17 @@
 #include "portable/sum32.h"
 #include "script/folder_variables.h"
 #include "setup/corrupt.h"
+#include "setup/destination.h"
+#include "setup/messages.h"
 #include "setup/engine_state.h"
 #include "setup/exit.h"
 #include "setup/install_flow.h"
 #include "setup/install_notification.h"
 #include "setup/setup_archive.h"
+#include "ui/common_controls.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/ui_env.h"
 #include "ui/wizard.h"
 #include "uninstall/uninstall_run.h"
 
@@ -57,6 +61,23 @@ bool DisableRedirection() {
   auto fn = SystemProc<Fn>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
   PVOID old = nullptr;
   return fn && fn(&old);
+}
+
+// The pages see the run through UiEnv: its settings, texts in the run's
+// language and the few facts they show.
+void ConnectWizard() {
+  EngineState& e = Engine();
+  InitCommonControls6();
+  UiEnv& ui = Ui();
+  ui.settings = &e.settings();
+  ui.text = [](int n) { return Text(n); };
+  ui.language = &e.run.language;
+  ui.button_images = [] { return Engine().run.button_images; };
+  ui.uninstalling = [] { return Engine().uninstalling; };
+  ui.required_space = [](const std::u16string& folder) { return RequiredSpaceFor(Engine().run, folder); };
+  ui.abort = [] { Abort(); };
+  ui.large_icon = e.large_icon;
+  ui.small_icon = e.small_icon;
 }
 
 }  // namespace
@@ -144,7 +165,8 @@ void RunEngine(HINSTANCE instance) {
 
   static SetupArchive archive;  // lives, with its open file, until the process ends
   ReadInstallerSettings(archive);
-  RunInstallation(archive, DefaultWizard());
+  ConnectWizard();
+  RunInstallation(archive, Win32Wizard());
 }
 
 }  // namespace ks
