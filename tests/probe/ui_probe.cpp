@@ -18,6 +18,12 @@
 //   --out PATH           also write the report to PATH
 //   --cmdline-file PATH  the command line, UTF-8, taken literally (`wine`
 //                        re-quotes arguments, so this is the exact way)
+//   --set-text N ID TEXT before pressing in dialog N (1-based), set control
+//                        ID's text (an edit box then reports the change)
+//   --select N ID INDEX  before pressing in dialog N, select list box item
+//                        INDEX of control ID, as a click would
+//                        After such actions the dialog is read again into
+//                        "controls_after".
 //
 // Report: {"exit_code": N or null when the probe ended the target,
 //   "timed_out", "stopped": null | "timeout" | "max-boxes" | "start-failed",
@@ -47,7 +53,17 @@ struct PressChoice {
   std::wstring text;
 };
 
+// Something done to dialog `dialog` (1-based) before its button is pressed.
+struct Action {
+  size_t dialog = 0;
+  int id = 0;
+  bool select = false;  // else set the text
+  std::wstring text;
+  int index = 0;
+};
+
 struct Options {
+  std::vector<Action> actions;
   DWORD timeout_ms = 20000;
   DWORD settle_ms = 50;
   size_t max_boxes = 50;
@@ -59,6 +75,8 @@ struct Options {
 
 struct Recorded {
   probe::WindowInfo info;
+  bool acted = false;
+  probe::WindowInfo after;  // read again after the actions
   bool is_dialog = false;
   int pressed = -1;  // -1: nothing pressed
   bool press_missing = false;
@@ -133,6 +151,14 @@ bool ParseOptions(int argc, wchar_t** argv, Options& o, std::wstring& error) {
       o.presses.push_back({PressKind::kDefault, 0, {}});
     } else if (a == L"--press-none") {
       o.presses.push_back({PressKind::kNone, 0, {}});
+    } else if ((a == L"--set-text" || a == L"--select") && i + 3 < argc) {
+      Action act;
+      act.dialog = wcstoul(argv[++i], nullptr, 10);
+      act.id = int(wcstol(argv[++i], nullptr, 10));
+      act.select = a == L"--select";
+      act.text = argv[++i];
+      act.index = int(wcstol(act.text.c_str(), nullptr, 10));
+      o.actions.push_back(act);
     } else if (a == L"--cwd" && value(v)) {
       o.cwd = v;
     } else if (a == L"--out" && value(v)) {
@@ -237,9 +263,10 @@ std::string Report(const std::vector<Recorded>& windows, bool exited, DWORD exit
     j.Key("seen_ms"); j.Number(r.seen_at);
     j.Key("pressed_ms"); j.Number(r.pressed_at);
     j.Key("gone_ms"); j.Number(r.gone_at);
-    j.Key("controls");
+    for (int pass = 0; pass < (r.acted ? 2 : 1); ++pass) {
+    j.Key(pass ? "controls_after" : "controls");
     j.BeginArray();
-    for (auto& c : r.info.controls) {
+    for (auto& c : (pass ? r.after : r.info).controls) {
       j.BeginObject();
       j.Key("class"); j.String(c.cls);
       j.Key("id"); j.Number(c.id);
@@ -255,6 +282,7 @@ std::string Report(const std::vector<Recorded>& windows, bool exited, DWORD exit
       j.EndObject();
     }
     j.EndArray();
+    }
     j.Key("pressed");
     if (r.pressed >= 0) j.Number(r.pressed); else j.Null();
     if (r.press_missing) {
@@ -339,7 +367,23 @@ int Run(const Options& o) {
           break;
         }
         const PressChoice& choice = o.presses[dialogs - 1 < o.presses.size() ? dialogs - 1 : o.presses.size() - 1];
-        int id = ChooseButton(r.info, choice);
+        for (const Action& act : o.actions) {
+          if (act.dialog != dialogs) continue;
+          HWND control = GetDlgItem(hwnd, act.id);
+          if (!control) continue;
+          if (act.select) {
+            SendMessageW(control, LB_SETCURSEL, WPARAM(act.index), 0);
+            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(act.id, LBN_SELCHANGE), LPARAM(control));
+          } else {
+            SendMessageW(control, WM_SETTEXT, 0, LPARAM(act.text.c_str()));
+          }
+          r.acted = true;
+        }
+        if (r.acted) {
+          Sleep(o.settle_ms);
+          r.after = probe::ReadWindow(hwnd);
+        }
+        int id = ChooseButton(r.acted ? r.after : r.info, choice);
         // A disabled button is reported, never forced with a command.
         HWND button = id >= 0 ? GetDlgItem(hwnd, id) : nullptr;
         if (button && !IsWindowEnabled(button)) id = -1;

@@ -1,0 +1,298 @@
+"""The wizard pages seen through the UI probe: the texts of every control in
+each template variant, which buttons are enabled and what they do, the folder
+and start-menu checks, the password delay, the licence viewer's encodings, the
+language page, the must-uninstall question, and that an attended run clicked
+through installs what a silent one does."""
+import os
+import shutil
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import harness  # noqa: E402
+import test_install as ti  # noqa: E402
+from harness import boxes, probe_run, quote  # noqa: E402
+
+BASE = ti.BASE
+VARIANTS = ("plain", "side_picture", "banner")
+OK, CANCEL, BROWSE = 1001, 1003, 1013
+TEXT, VIEWER, FOLDER, LANGUAGES, PASSWORD = 1009, 1005, 1015, 1017, 1019
+SIDE, BANNER, HEADING, SUBHEADING = 1021, 1032, 1034, 1035
+SPACE_NEEDED, SPACE_FREE = 1036, 1037
+HEADING_TEXT = "Acme Heading"
+# Which controls tell the variants apart.
+DECORATION = {"plain": set(), "side_picture": {SIDE}, "banner": {BANNER, HEADING, SUBHEADING}}
+
+
+def setUpModule():
+    shutil.rmtree(ti.unix_path(BASE + "\\Wizard"), ignore_errors=True)
+
+
+def project(name, variant="side_picture", options=None, product=None, extra=""):
+    """An attended product with the folder and start-menu pages, every page in `variant`."""
+    opts = {"folder_page": True, "start_menu_page": True}
+    opts.update(options or {})
+    prod = {"silent": False, "install_dir": f"{BASE}\\Wizard\\{name}", "uninstall_key": name}
+    prod.update(product or {})
+    dialogs = ", ".join(f'{page} = "{variant}"' for page in
+                        ("greeting", "language", "licence", "readme", "folder", "start_menu", "progress", "summary"))
+    wizard = f'\n[wizard]\ndialogs = {{ {dialogs} }}\nbanner_heading = "{HEADING_TEXT}"\n'
+    return ti.project(name, options=opts, product=prod, extra=wizard + extra)
+
+
+def controls(window, after=False):
+    """{id: control} of a recorded dialog."""
+    return {c["id"]: c for c in window["controls_after" if after else "controls"]}
+
+
+def texts_of(window, after=False):
+    return {i: c["text"] for i, c in controls(window, after).items()}
+
+
+def enabled_buttons(window, after=False):
+    return {i for i, c in controls(window, after).items() if c["class"].lower() == "button" and c["enabled"]}
+
+
+def cleanup(name):
+    ti.reg("delete", f"{ti.UNINSTALL_KEY}\\{name}", "/f")
+    shutil.rmtree(ti.unix_path(f"{BASE}\\Wizard\\{name}"), ignore_errors=True)
+
+
+class PagesTest(unittest.TestCase):
+    """Each variant clicked through with the default buttons."""
+
+    def check_page(self, window, variant, caption, expected, buttons):
+        """The page's caption (or banner subheading), its texts and enabled buttons."""
+        got = texts_of(window)
+        decoration = DECORATION[variant]
+        self.assertTrue(decoration <= set(got), (variant, set(got)))
+        for other in set().union(*DECORATION.values()) - decoration:
+            self.assertNotIn(other, got)
+        if variant == "banner":
+            self.assertEqual((window["caption"], got[SUBHEADING], got[HEADING]), (self.t[65], caption, HEADING_TEXT))
+        else:
+            self.assertEqual(window["caption"], caption)
+        for control, text in expected.items():
+            self.assertEqual(got[control], text, (variant, window["caption"], control))
+        self.assertEqual(enabled_buttons(window), buttons, (variant, window["caption"]))
+
+    def test_each_variant_shows_its_pages_and_installs_like_a_silent_run(self):
+        for variant in VARIANTS:
+            name = f"KS Wizard Pages {variant}"
+            folder = f"{BASE}\\Wizard\\{name}"
+            with self.subTest(variant):
+                cleanup(name)
+                installer = ti.build(project(name, variant, extra='\n[finish]\nlicence = ["eula.txt"]\n'),
+                                     {"files/a.txt": b"a", "files/sub/b.txt": b"b", "eula.txt": b"Terms\nof use"})
+                self.t = t = ti.texts(installer)
+                report = probe_run(quote(installer), timeout=40, settle=300)
+                self.assertEqual(report["exit_code"], 1)
+                shown = boxes(report)
+                greeting, licence, chooser, start_menu, done = shown
+                if variant == "plain":  # the greeting without picture is a message box
+                    self.assertEqual((greeting["caption"], greeting["text"]), (t[65], t[1]))
+                else:
+                    message = ("\r\n\r\n" if variant == "banner" else "") + t[1]
+                    self.check_page(greeting, variant, t[103] if variant == "banner" else t[65],
+                                    {TEXT: message, OK: t[48], CANCEL: t[49]}, {OK, CANCEL})
+                self.check_page(licence, variant, t[44],
+                                {TEXT: t[47], VIEWER: "Terms\r\nof use", OK: t[45], CANCEL: t[46]}, {OK, CANCEL})
+                self.check_page(chooser, variant, t[24],
+                                {TEXT: t[11], FOLDER: folder, BROWSE: t[52], OK: t[48], CANCEL: t[49]},
+                                {OK, CANCEL, BROWSE})
+                got = texts_of(chooser)
+                self.assertRegex(got[SPACE_NEEDED], "^" + t[92] + r" \d+\.\d\d [KMG]B$")
+                self.assertRegex(got[SPACE_FREE], "^" + t[93] + r" \d+\.\d\d [KMGT]B$")
+                self.check_page(start_menu, variant, t[89],
+                                {TEXT: t[88], FOLDER: name, BROWSE: t[52], OK: t[90], CANCEL: t[49]},
+                                {OK, CANCEL, BROWSE})
+                self.assertEqual(done["text"], t[42])
+                attended = ti.files_below(folder)
+                self.assertIn("sub\\b.txt", attended)
+
+                cleanup(name)
+                ti.assert_silent_success(self, ti.run_setup(installer))
+                self.assertEqual(ti.files_below(folder), attended)
+                cleanup(name)
+
+
+class CancelTest(unittest.TestCase):
+    """Cancel on a page leaves nothing installed; past the greeting it says so."""
+    NAME = "KS Wizard Cancel"
+    FOLDER = f"{BASE}\\Wizard\\{NAME}"
+
+    def test_cancel_on_each_page(self):
+        installer = ti.build(project(self.NAME, extra='\n[finish]\nlicence = ["eula.txt"]\n'),
+                             {"files/a.txt": b"a", "eula.txt": b"terms"})
+        t = ti.texts(installer)
+        # (pages accepted before, what Cancel shows afterwards)
+        for before, page in [(0, "greeting"), (1, "licence"), (2, "folder"), (3, "start menu")]:
+            with self.subTest(page):
+                cleanup(self.NAME)
+                report = probe_run(quote(installer), timeout=30, press=["default"] * before + [CANCEL, "default"])
+                self.assertEqual(report["exit_code"], 1)
+                after = [(b["caption"], b["text"]) for b in boxes(report)[before + 1:]]
+                # The greeting goes quietly; later pages give the abort notice.
+                self.assertEqual(after, [] if page == "greeting" else [(t[111], t[98])])
+                self.assertFalse(os.path.exists(ti.unix_path(self.FOLDER)))
+
+
+class FolderChecksTest(unittest.TestCase):
+    NAME = "KS Wizard Folder"
+
+    def test_refused_folders_bring_the_page_back(self):
+        cleanup(self.NAME)
+        installer = ti.build(project(self.NAME, options={"no_greeting": True, "start_menu_page": False}),
+                             {"files/a.txt": b"a"})
+        t = ti.texts(installer)
+        tries = [("relative\\path", t[14] + "\r\n\r\nrelative\\path"),
+                 ("C:\\Program Files", t[18] % "C:\\Program Files"), ("Q:\\Acme", t[16] % "Q")]
+        actions = [(1 + 2 * i, FOLDER, folder) for i, (folder, _) in enumerate(tries)]
+        report = probe_run(quote(installer), timeout=30, actions=actions,
+                           press=["default"] * (2 * len(tries)) + [CANCEL, "default"])
+        shown = boxes(report)
+        for i, (folder, message) in enumerate(tries):
+            page, box = shown[2 * i], shown[2 * i + 1]
+            self.assertEqual(texts_of(page, after=True)[FOLDER], folder)
+            self.assertEqual((box["caption"], box["text"]), (t[21], message))
+        # The last page offered again, with the last refused text; then Cancel.
+        self.assertEqual(texts_of(shown[2 * len(tries)])[FOLDER], "Q:\\Acme")
+        self.assertEqual(texts_of(shown[2 * len(tries)])[OK], t[90])  # no start-menu page follows
+        self.assertEqual(report["exit_code"], 1)
+
+    def test_space_lines_follow_the_typed_drive(self):
+        cleanup(self.NAME)
+        installer = ti.build(project(self.NAME, options={"no_greeting": True, "start_menu_page": False}),
+                             {"files/a.txt": b"a" * 5000})
+        t = ti.texts(installer)
+        report = probe_run(quote(installer), timeout=20, settle=300, actions=[(1, FOLDER, "\\\\server\\share")],
+                           press=[CANCEL, "default"])
+        page = boxes(report)[0]
+        before, after = texts_of(page), texts_of(page, after=True)
+        # Without a drive letter the free-space line keeps what it said.
+        self.assertEqual(after[SPACE_FREE], before[SPACE_FREE])
+        self.assertTrue(after[SPACE_NEEDED].startswith(t[92] + " "))
+
+
+class StartMenuTest(unittest.TestCase):
+    NAME = "KS Wizard Start Menu"
+
+    def test_ok_follows_the_name_check_and_the_name_is_used(self):
+        cleanup(self.NAME)
+        installer = ti.build(project(self.NAME, options={"no_greeting": True}), {"files/a.txt": b"a"})
+        cases = [("Acme\\Tools", True), ("\\Acme", False), ("Acme\\\\Tools", False), ("C:Acme", False),
+                 ("a;b", False), ("", True)]
+        for text, enabled in cases:
+            with self.subTest(text):
+                report = probe_run(quote(installer), timeout=20, actions=[(2, FOLDER, text)] if text else
+                                   [(2, FOLDER, "x"), (2, FOLDER, "")], press=["default", "none"], max_boxes=2)
+                page = boxes(report)[1]
+                self.assertEqual(OK in enabled_buttons(page, after=True), enabled)
+        cleanup(self.NAME)
+
+
+class PasswordTest(unittest.TestCase):
+    NAME = "KS Wizard Password"
+
+    def test_wrong_password_waits_then_says_so_and_the_page_stays(self):
+        cleanup(self.NAME)
+        installer = ti.build(project(self.NAME, product={"password": "S3cret"}, options={"no_greeting": True}),
+                             {"files/a.txt": b"a"})
+        t = ti.texts(installer)
+        report = probe_run(quote(installer), timeout=6, actions=[(1, PASSWORD, "s3cret")], press=[OK, "default"])
+        page, box = boxes(report)[:2]
+        self.assertEqual((page["caption"], texts_of(page)[TEXT], texts_of(page)[1039]), (t[75], t[76], t[27]))
+        self.assertEqual(texts_of(page)[CANCEL], t[49])
+        self.assertEqual((box["caption"], box["text"]), (t[21], t[102]))
+        self.assertGreaterEqual(box["seen_ms"] - page["pressed_ms"], 500)
+        self.assertEqual(page["gone_ms"], 0)  # still open when the probe gave up
+        self.assertFalse(os.path.exists(ti.unix_path(f"{BASE}\\Wizard\\{self.NAME}")))
+
+    def test_silent_run_still_asks_and_installs_with_the_right_one(self):
+        cleanup(self.NAME)
+        installer = ti.build(project(self.NAME, product={"password": "S3cret"}), {"files/a.txt": b"a"})
+        report = probe_run(quote(installer) + " /a", timeout=20, actions=[(1, PASSWORD, "S3cret")])
+        self.assertEqual([b["caption"] for b in boxes(report)], [ti.texts(installer)[75]])
+        self.assertEqual(report["exit_code"], 1)
+        self.assertIn("a.txt", ti.files_below(f"{BASE}\\Wizard\\{self.NAME}"))
+        cleanup(self.NAME)
+
+    def test_cancel_aborts(self):
+        cleanup(self.NAME)
+        installer = ti.build(project(self.NAME, product={"password": "S3cret"}), {"files/a.txt": b"a"})
+        t = ti.texts(installer)
+        report = probe_run(quote(installer) + " /a", timeout=20, press=[CANCEL])
+        # A silent run aborts without the notice.
+        self.assertEqual(([b["caption"] for b in boxes(report)], report["exit_code"]), ([t[75]], 1))
+
+
+class ViewerTest(unittest.TestCase):
+    NAME = "KS Wizard Viewer"
+
+    def test_licence_texts_in_each_encoding(self):
+        cleanup(self.NAME)
+        word = "Za\u017c\u00f3\u0142\u0107"  # fits no 8-bit code page but UTF-8 and UTF-16
+        files = {
+            "rich.rtf": b"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Rich \\b bold\\b0  text\\par}",
+            "utf16.txt": b"\xff\xfe" + f"UTF-16 {word}\nnext".encode("utf-16-le"),
+            "utf8.txt": b"\xef\xbb\xbf" + f"UTF-8 {word}".encode("utf-8"),
+            "ansi.txt": "8-bit caf\u00e9".encode("cp1252"),
+            "bad.txt": b"\xef\xbb\xbf\xe9t\xe9",
+        }
+        licences = ", ".join(f'"{n}"' for n in files)
+        installer = ti.build(project(self.NAME, options={"no_greeting": True},
+                                     extra=f"\n[finish]\nlicence = [{licences}]\n"),
+                             dict(files, **{"files/a.txt": b"a"}))
+        report = probe_run(quote(installer), timeout=30, press=["default"] * 5 + [CANCEL, "default"], settle=300)
+        pages = boxes(report)[:5]
+        viewers = [controls(p)[VIEWER] for p in pages]
+        # (The rich edit control may keep the last paragraph mark.)
+        self.assertEqual([v["text"].rstrip("\r") if i == 0 else v["text"] for i, v in enumerate(viewers)], [
+            "Rich bold text", f"UTF-16 {word}\r\nnext", f"UTF-8 {word}", "8-bit caf\u00e9",
+            "\u00ef\u00bb\u00bf\u00e9t\u00e9"])
+        self.assertEqual(viewers[0]["class"].lower(), "richedit20w")
+        self.assertEqual({v["class"].lower() for v in viewers[1:]}, {"edit"})
+
+
+class LanguageTest(unittest.TestCase):
+    NAME = "KS Wizard Language"
+
+    def test_list_relabels_and_the_choice_holds(self):
+        cleanup(self.NAME)
+        extra = '\n[[languages]]\nname = "English"\n[[languages]]\nname = "Deutsch"\n'
+        installer = ti.build(project(self.NAME, options={"no_greeting": True}, extra=extra), {"files/a.txt": b"a"})
+        table = harness.inspect(installer)["settings"]["StringTable"]
+        english = {i: row[0] for i, row in enumerate(table)}
+        german = {i: row[1] for i, row in enumerate(table)}
+        report = probe_run(quote(installer), timeout=20, actions=[(1, LANGUAGES, 1)], press=["default", CANCEL, "default"])
+        page, chooser = boxes(report)[:2]
+        got, after = controls(page), controls(page, after=True)
+        self.assertEqual(got[LANGUAGES]["class"].lower(), "listbox")
+        self.assertEqual((page["caption"], got[TEXT]["text"], got[OK]["text"]), (english[94], english[82], english[48]))
+        self.assertEqual((after[TEXT]["text"], after[OK]["text"], after[CANCEL]["text"]),
+                         (german[82], german[48], german[49]))
+        # The next page is in the chosen language.
+        self.assertEqual(chooser["caption"], german[24].replace("<product>", self.NAME))
+
+
+class MustUninstallTest(unittest.TestCase):
+    NAME = "KS Wizard Must"
+
+    def test_question_texts_and_cancel(self):
+        cleanup(self.NAME)
+        installer = ti.build(project(self.NAME, options={"must_uninstall_first": True}), {"files/a.txt": b"a"})
+        t = ti.texts(installer)
+        ti.assert_silent_success(self, ti.run_setup(installer))
+        for args in ("", "/a"):  # the question also interrupts a silent run
+            with self.subTest(args=args):
+                report = probe_run(quote(installer) + (" " + args if args else ""), timeout=20,
+                                   press=["default"] * (0 if args else 1) + [CANCEL])
+                page = boxes(report)[-1]
+                self.assertEqual((page["caption"], texts_of(page)[TEXT], texts_of(page)[OK], texts_of(page)[CANCEL]),
+                                 (t[21], t[9], t[104], t[49]))
+                self.assertEqual(report["exit_code"], 1)
+        cleanup(self.NAME)
+
+
+if __name__ == "__main__":
+    harness.main()
