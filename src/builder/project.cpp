@@ -105,8 +105,6 @@ constexpr NotYet kNotYet[] = {
     {"dialog_icons", kNoPages},
     {"button_images", kNoPages},
     {"no_cancel", kNoPages},
-    {"keep_background", kNoMainWindow},
-    {"maximised", kNoMainWindow},
     {"keep_fallback_title", kNoMainWindow},
 };
 
@@ -382,7 +380,6 @@ bool Compiler::Product(const toml::table& t, Settings& s) {
   if (!CheckName(t.get("uninstaller_name") ? *t.get("uninstaller_name") : *t.get("name"), uninstaller_name,
                  "uninstaller_name (a plain file name)"))
     return false;
-  if (t.get("title")) Warn(*t.get("title"), "title is stored, but this engine does not show it yet: there is no main window");
 
   // 1 forces silent mode; 0 leaves the choice to the command line (/a).
   s.SilentMode = silent ? 1 : 0;

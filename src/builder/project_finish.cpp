@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "portable/display_settings.h"
 #include "portable/icon_group.h"
 #include "portable/text.h"
 #include "portable/uninstall_key.h"
@@ -85,9 +86,12 @@ bool Compiler::Finish(const toml::table* t, Settings& s) {
     return Fail(*t->get("uninstaller_icon"), "uninstaller_icon needs the uninstaller option");
   if (const toml::node* node = t->get("background_bitmap")) {
     if (!node->is_string()) return Fail(*node, "'background_bitmap' must be a file name");
-    if (!ReadProjectFile(*node, s.BackgroundPicture)) return false;
-    if (s.BackgroundPicture.size() < 2 || s.BackgroundPicture.compare(0, 2, "BM") != 0)
-      return Fail(*node, "background_bitmap is not a bitmap file (.bmp)");
+    Blob file;
+    if (!ReadProjectFile(*node, file)) return false;
+    // The settings hold the packed DIB; the file header is rebuilt when it is saved.
+    auto block = DibFromBmpFile(file);
+    if (!block || !ParseDib(*block)) return Fail(*node, "background_bitmap is not a bitmap file (.bmp)");
+    s.BackgroundPicture = *block;
   }
   int64_t size = s.BitmapSize, stretch = s.StretchMode, tpi = -1;
   if (!GetInteger(*t, "bitmap_size", size, 0, kMaxBitmapSize) ||

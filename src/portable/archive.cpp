@@ -71,20 +71,6 @@ int DecodeScriptBlock(ByteReader& cursor, const ArchiveHeader& header,
   return InflateBuffer(script) ? kArcOk : kErrInflate;
 }
 
-Bytes EncodeScriptBlock(const Bytes& plain, ArchiveHeader& header) {
-  header.ScriptKey = Sum32(plain.data(), (long long)plain.size());
-  Bytes block = DeflateBuffer(plain.data(), plain.size());
-  if (header.ArchiveFlags & kArcBlowfish) {
-    Blowfish cipher;
-    cipher.SetKey(header.BlowfishKey.data(), header.BlowfishKey.size());
-    block = BlowfishEncipherBuffer(cipher, block);
-  } else {
-    XorScramble(block.data(), block.size(), header.ScriptKey);
-  }
-  header.ScriptSize = uint32_t(block.size());
-  return block;
-}
-
 void WriteArchiveHeader(ByteWriter& out, const ArchiveHeader& header) {
   out.U32(header.magic);
   out.CString(header.version);

@@ -1,5 +1,5 @@
-// The inflation driver over zlib: input in 16384-byte pieces, output grown from
-// a reserve of 3 x input + 1024, and a progress callback at most every 200 ms.
+// The inflation driver: a zlib stream inflated whole by libdeflate into output
+// grown from a reserve of 3 x input + 1024, then a progress callback.
 #pragma once
 #include <chrono>
 #include <cstdint>
@@ -17,8 +17,9 @@ constexpr std::chrono::milliseconds kInflateProgressInterval{200};
 // unspecified. Bytes after the end of the zlib stream are ignored.
 bool InflateBuffer(std::vector<uint8_t>& buffer, const InflateProgress& progress = nullptr);
 // Inflates into `out` (appending); for callers that keep the input elsewhere.
-// The progress output count is what this call appended. `interval` is the
-// least time between progress calls (tests shorten it).
+// The stream is inflated in one go (a payload chunk takes milliseconds); the
+// progress call follows it when inflation took longer than `interval` (tests
+// shorten it), with the output count this call appended.
 bool InflateInto(const uint8_t* data, size_t length, std::vector<uint8_t>& out,
                  const InflateProgress& progress = nullptr,
                  std::chrono::nanoseconds interval = kInflateProgressInterval);

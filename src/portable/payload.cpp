@@ -75,8 +75,15 @@ int PayloadReader::ReadChunk() {
     queue_.erase(queue_.begin(), queue_.begin() + static_cast<ptrdiff_t>(head_));
     head_ = 0;
   }
-  Bytes data(stored, stored + size);
-  if (coding_.cipher) BlowfishDecipherBuffer(*coding_.cipher, data);
+  // Only an enciphered chunk needs a copy to decode in; otherwise the mapped
+  // bytes are read where they are.
+  Bytes deciphered;
+  std::span<const uint8_t> data(stored, size);
+  if (coding_.cipher) {
+    deciphered.assign(stored, stored + size);
+    BlowfishDecipherBuffer(*coding_.cipher, deciphered);
+    data = deciphered;
+  }
   if (coding_.compressed) {
     // A stop asked for during inflation is no damage: tell the two apart.
     bool stopped = false;

@@ -51,6 +51,10 @@ std::vector<std::u16string> FoldersDeepestFirst(const std::vector<std::u16string
   return out;
 }
 
+bool IsTaskbarPinItem(std::u16string_view path) {
+  return Lower(path).find(u"\\user pinned\\") != std::u16string::npos;
+}
+
 std::u16string FileNotDeletedLine(std::u16string_view message, std::u16string_view path,
                                   std::u16string_view error) {
   std::u16string line(message);
@@ -64,7 +68,8 @@ std::u16string FileNotDeletedLine(std::u16string_view message, std::u16string_vi
 }
 
 std::u16string SelfDeletionBatchText(std::u16string_view uninstaller, std::u16string_view install_dir,
-                                     std::u16string_view uninstall_subdir, std::u16string_view batch_path) {
+                                     std::u16string_view uninstall_subdir, std::u16string_view batch_path,
+                                     bool remove_install_dir) {
   std::u16string text = u":Repeat\r\ndel \"";
   text += uninstaller;
   text += u"\"\r\nif exist \"";
@@ -76,9 +81,8 @@ std::u16string SelfDeletionBatchText(std::u16string_view uninstaller, std::u16st
     size_t slash = sub.find_last_of(u"\\/");
     sub = slash == std::u16string_view::npos ? std::u16string_view() : TrimSlashes(sub.substr(0, slash));
   }
-  text += u"rd \"";
-  text += install_dir;
-  text += u"\"\r\ndel \"";
+  if (remove_install_dir) text += u"rd \"" + std::u16string(install_dir) + u"\"\r\n";
+  text += u"del \"";
   text += batch_path;
   text += u"\"\r\n";
   return text;

@@ -44,9 +44,15 @@ std::u16string FileNotDeletedLine(std::u16string_view message, std::u16string_vi
 // uninstaller once its process has ended, waits, removes the uninstall data
 // folder and each parent below the install folder (deepest first), the
 // install folder, then itself. `uninstall_subdir` is relative to the install
-// folder and may be empty.
+// folder and may be empty. Without `remove_install_dir` the install folder's
+// own line is left out (a shell folder chosen as install folder stays).
 std::u16string SelfDeletionBatchText(std::u16string_view uninstaller, std::u16string_view install_dir,
-                                     std::u16string_view uninstall_subdir, std::u16string_view batch_path);
+                                     std::u16string_view uninstall_subdir, std::u16string_view batch_path,
+                                     bool remove_install_dir = true);
+
+// True for a main-section item the installation pinned to the taskbar: its
+// path runs through a "\\User Pinned\\" folder (compared ignoring case).
+bool IsTaskbarPinItem(std::u16string_view path);
 
 // The double-quoted names of a list ("ProductFonts", "SharedFiles"), in
 // order; whatever stands between them is ignored, an unclosed quote ends it.

@@ -207,3 +207,86 @@ def main():
         wine_env.CURRENT = e
         prog = unittest.main(module="__main__", exit=False, verbosity=2)
     sys.exit(0 if prog.result.wasSuccessful() else 1)
+
+
+# --- screenshots ---------------------------------------------------------
+
+import struct  # noqa: E402
+import zlib  # noqa: E402
+
+class Shot:
+    """A 24-bit screenshot read from the screen probe's BMP: pixel(x, y) is
+    (r, g, b) with y from the top; save_png writes it with the stdlib."""
+
+    def __init__(self, bmp_path):
+        with open(bmp_path, "rb") as f:
+            data = f.read()
+        if data[:2] != b"BM":
+            raise AssertionError(f"{bmp_path} is not a BMP")
+        offset, = struct.unpack_from("<I", data, 10)
+        self.width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+        if bits != 24:
+            raise AssertionError(f"{bmp_path}: {bits} bits per pixel, expected 24")
+        self.top_down = height < 0
+        self.height = abs(height)
+        self.stride = (self.width * 3 + 3) & ~3
+        self.rows = data[offset:offset + self.stride * self.height]
+
+    def pixel(self, x, y):
+        row = y if self.top_down else self.height - 1 - y
+        i = row * self.stride + x * 3
+        b, g, r = self.rows[i:i + 3]
+        return (r, g, b)
+
+    def save_png(self, path):
+        raw = bytearray()
+        for y in range(self.height):
+            raw.append(0)
+            row = y if self.top_down else self.height - 1 - y
+            line = self.rows[row * self.stride: row * self.stride + self.width * 3]
+            swapped = bytearray(len(line))
+            swapped[0::3], swapped[1::3], swapped[2::3] = line[2::3], line[1::3], line[0::3]
+            raw += swapped
+
+        def chunk(kind, body):
+            return (struct.pack(">I", len(body)) + kind + body +
+                    struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
+        with open(path, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                    chunk(b"IDAT", zlib.compress(bytes(raw), 6)) + chunk(b"IEND", b""))
+
+
+SCREENS_DIR = os.path.join(ROOT, "out", "screens")
+
+
+def shoot(argv, name, window_class="SEA Window Class", timeout=15, settle_ms=700):
+    """Starts `argv` (a Windows program and its arguments) under Wine, waits
+    for a visible window of `window_class`, shoots the screen, ends the program.
+    Returns (Shot or None, report {found, windows}); the PNG goes to out/screens."""
+    e = env()
+    d = work_dir("shot")
+    bmp = os.path.join(d, name + ".bmp")
+    with open(os.path.join(d, "program.log"), "w") as log:
+        program = subprocess.Popen(["wine"] + list(argv), env=e.env, stdout=log, stderr=subprocess.STDOUT)
+    try:
+        probe_log = os.path.join(d, "probe.log")
+        e.run_logged([find_binary("screen_probe.exe"), to_windows_path(bmp), "--class", window_class,
+                      "--timeout", str(timeout * 1000), "--settle", str(settle_ms), "--end"],
+                     probe_log, timeout=timeout + 60)
+        with open(probe_log, errors="replace") as f:
+            text = f.read()
+        line = next((l for l in text.splitlines() if l.startswith("{")), None)
+        if line is None:
+            raise AssertionError(f"screen_probe gave no report:\n{text[-2000:]}")
+        report = json.loads(line)
+        program.wait(timeout=30)
+    finally:
+        if program.poll() is None:
+            program.kill()
+    shot = Shot(bmp) if report.get("written") and os.path.isfile(bmp) else None
+    if shot:
+        os.makedirs(SCREENS_DIR, exist_ok=True)
+        shot.save_png(os.path.join(SCREENS_DIR, name + ".png"))
+    return shot, report

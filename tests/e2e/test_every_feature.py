@@ -31,6 +31,26 @@ def toml(v):
     return '"' + v.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
+def project(product_lines=""):
+    """The every-feature project; `product_lines` adds keys to [product]."""
+    return PROJECT.replace("[product]\n", "[product]\n" + product_lines, 1)
+
+
+def tree():
+    """{relative path: bytes} of the files beside the project."""
+    with open(FONT_SOURCE, "rb") as f:
+        font = f.read()
+    return {"files/app.exe": b"MZ", "files/readme.txt": b"read me\r\n", "shared.dll": b"shared",
+            "kscomponent.dll": component("kscomponent.dll"), "kscomponent.tlb": component("kscomponent.tlb"),
+            "kscomponent.inf": component("kscomponent.inf"), "kscomponent.msi": component("kscomponent.msi"),
+            "KsTestSans.ttf": font}
+
+
+def installer(text=None):
+    """Builds the every-feature installer from its project text."""
+    return ti.build(text or PROJECT, tree())
+
+
 PROJECT = f"""
 [product]
 name = "{NAME}"
@@ -141,13 +161,7 @@ class EveryFeatureTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.saved_path = ti.machine_path()
-        with open(FONT_SOURCE, "rb") as f:
-            font = f.read()
-        tree = {"files/app.exe": b"MZ", "files/readme.txt": b"read me\r\n", "shared.dll": b"shared",
-                "kscomponent.dll": component("kscomponent.dll"), "kscomponent.tlb": component("kscomponent.tlb"),
-                "kscomponent.inf": component("kscomponent.inf"), "kscomponent.msi": component("kscomponent.msi"),
-                "KsTestSans.ttf": font}
-        cls.installer = ti.build(PROJECT, tree)
+        cls.installer = installer()
         started = time.monotonic()
         cls.report = ti.run_setup(cls.installer, timeout=120)
         cls.seconds = time.monotonic() - started

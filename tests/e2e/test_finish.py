@@ -135,7 +135,9 @@ PICTURE_A = bytes(range(40)) * 3
 PICTURE_B = b"\x55" * 70
 UNINSTALL_ICON = icon_file(PICTURE_A, PICTURE_B)
 PRODUCT_ICON = icon_file(b"\x11" * 50)
-BITMAP = b"BM" + b"\0" * 60
+# A 1x1 24-bit picture: the file header, then the DIB header and one padded row.
+BITMAP = (b"BM" + struct.pack("<IHHI", 58, 0, 0, 54) + struct.pack("<IiiHHIIiiII", 40, 1, 1, 1, 24, 0, 4, 0, 0, 0, 0)
+          + b"\x10\x20\x30\x00")
 TREE = {"files/a.txt": b"a" * 3000, "r1.txt": b"first readme", "r2.txt": b"second readme",
         "eula.txt": b"the licence", "un.ico": UNINSTALL_ICON, "app.ico": PRODUCT_ICON, "bg.bmp": BITMAP}
 

@@ -12,6 +12,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A 1x1 24-bit picture: the file header, then the DIB header and one padded row.
+const std::string kOnePixelBmp = std::string("BM\x3a\0\0\0\0\0\0\0\x36\0\0\0", 14) +
+                                 std::string("\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0", 16) + std::string(24, '\0') +
+                                 std::string("\x10\x20\x30\0", 4);
+
 class FinishProject : public testing::Test {
  protected:
   void SetUp() override {
@@ -25,7 +30,7 @@ class FinishProject : public testing::Test {
     Write("eula.txt", "agree");
     // One 1x1 picture of 8 bytes.
     Write("app.ico", std::string("\0\0\1\0\1\0\1\1\0\0\1\0\x20\0\x08\0\0\0\x16\0\0\0", 22) + "PICTURE!");
-    Write("bg.bmp", "BM......");
+    Write("bg.bmp", kOnePixelBmp);
   }
   void TearDown() override { fs::remove_all(dir_); }
   void Write(const std::string& rel, const std::string& text) { std::ofstream(dir_ / rel, std::ios::binary) << text; }
@@ -71,7 +76,7 @@ data = 7
   EXPECT_EQ(s.OptionFlags2 & flags, flags);
   EXPECT_EQ(s.ProductIcon.size(), 30u);
   EXPECT_EQ(s.UninstallIcon, s.ProductIcon);
-  EXPECT_EQ(s.BackgroundPicture, "BM......");
+  EXPECT_EQ(s.BackgroundPicture, kOnePixelBmp.substr(14));  // the packed DIB, no file header
   EXPECT_EQ(s.BitmapSize, 80u);
   EXPECT_EQ(s.StretchMode, 2u);
   EXPECT_EQ(s.BitmapTPI, 0xFFFFFFFFu);

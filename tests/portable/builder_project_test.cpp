@@ -937,8 +937,8 @@ TEST_F(ProjectRefusals, LanguagesArePickedByCodeOrNameWithTheirOwnTexts) {
 
 TEST_F(ProjectRefusals, OptionsTheEngineDoesNotActOnYetAreWarnedAbout) {
   Project p = Parsed(
-      "[product]\nname = \"A\"\ntitle = \"Big A\"\n"                            // 1-3
-      "[options]\nmaximised = true\nfolder_page = true\nno_cancel = false\n"    // 4-7
+      "[product]\nname = \"A\"\ntitle = \"Big A\"\n"                            // 1-3: shown, no warning
+      "[options]\nkeep_fallback_title = true\nfolder_page = true\nno_cancel = false\n"  // 4-7
       "uninstall_shortcut = true\nwrite_log = true\n"                          // 8-9
       "[batches]\npost_install = \"echo done\"\n"                              // 10-11: runs, no warning
       "[[files]]\nsource = \"single.dat\"\nstart_menu_shortcut = true\n");      // 12-14
@@ -946,12 +946,11 @@ TEST_F(ProjectRefusals, OptionsTheEngineDoesNotActOnYetAreWarnedAbout) {
   for (const ProjectError& w : p.warnings) lines.push_back(w.WarningText());
   // One line per written option, in the file's order, with its place.
   // Shortcuts are made now: the uninstaller shortcut and the file's shortcut build without a warning.
-  ASSERT_EQ(lines.size(), 3u) << testing::PrintToString(lines);
+  ASSERT_EQ(lines.size(), 2u) << testing::PrintToString(lines);
   const struct {
     const char* place;
     const char* names;
-  } kExpected[] = {{"p.toml:3:9: warning: ", "title"},
-                   {"p.toml:5:13: warning: ", "'maximised'"},
+  } kExpected[] = {{"p.toml:5:23: warning: ", "'keep_fallback_title'"},
                    {"p.toml:6:15: warning: ", "'folder_page'"}};
   for (size_t i = 0; i < lines.size(); ++i) {
     EXPECT_EQ(lines[i].rfind(kExpected[i].place, 0), 0u) << lines[i];

@@ -30,6 +30,17 @@ TEST(UninstallRules, FoldersDeepestFirstKeepOrderAndDropCaseDuplicates) {
   EXPECT_EQ(FoldersDeepestFirst(in), want);
 }
 
+TEST(UninstallRules, TaskbarPinItemsAreThoseBelowUserPinned) {
+  struct Case { const char16_t* path; bool pin; } cases[] = {
+      {u"C:\\Users\\u\\AppData\\Roaming\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned\\TaskBar\\A.lnk", true},
+      {u"C:\\x\\USER PINNED\\StartMenu\\A.lnk", true},
+      {u"C:\\App\\User Pinned.txt", false},
+      {u"C:\\App\\UserPinned\\a.lnk", false},
+      {u"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsTaskbarPinItem(c.path), c.pin);
+}
+
 TEST(UninstallRules, SelfDeletionBatchRemovesNestedDataFolderThenInstallFolder) {
   std::u16string text = SelfDeletionBatchText(u"D:\\App\\data\\uninst\\uninstall.exe", u"D:\\App", u"data\\uninst",
                                               u"C:\\Temp\\delunins.bat");
@@ -42,6 +53,10 @@ TEST(UninstallRules, SelfDeletionBatchRemovesNestedDataFolderThenInstallFolder) 
   EXPECT_EQ(SelfDeletionBatchText(u"D:\\App\\u.exe", u"D:\\App", u"", u"b.bat"),
             u":Repeat\r\ndel \"D:\\App\\u.exe\"\r\nif exist \"D:\\App\\u.exe\" goto Repeat\r\n"
             u"CHOICE /T 3 /D Y\r\nrd \"D:\\App\"\r\ndel \"b.bat\"\r\n");
+  // A protected install folder keeps its own line out; its sub-folders still go.
+  EXPECT_EQ(SelfDeletionBatchText(u"C:\\Desk\\u\\u.exe", u"C:\\Desk", u"u", u"b.bat", false),
+            u":Repeat\r\ndel \"C:\\Desk\\u\\u.exe\"\r\nif exist \"C:\\Desk\\u\\u.exe\" goto Repeat\r\n"
+            u"CHOICE /T 3 /D Y\r\nrd \"C:\\Desk\\u\"\r\ndel \"b.bat\"\r\n");
 }
 
 TEST(UninstallRules, SharedFilesWithTheirMarkers) {

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "core/handle.h"
+#include "core/library_loader.h"
 #include "core/wide.h"
+#include "portable/refused_folders.h"
 #include "portable/text.h"
 
 namespace ks {
@@ -23,6 +25,7 @@ std::u16string WithoutTrailingBackslash(std::u16string_view path) {
   return result;
 }
 
+// The shell folders of the user and of all users, and the system's own.
 std::vector<std::u16string> ProtectedFolders() {
   std::vector<std::u16string> folders;
   wchar_t buffer[MAX_PATH + 1];
@@ -32,9 +35,29 @@ std::vector<std::u16string> ProtectedFolders() {
   add(GetSystemDirectoryW(buffer, MAX_PATH));
   add(GetSystemWow64DirectoryW(buffer, MAX_PATH));
   add(GetWindowsDirectoryW(buffer, MAX_PATH));
+  // The folder that holds the user profiles.
+  using ProfilesFn = BOOL(WINAPI*)(wchar_t*, DWORD*);
+  static const auto profiles = SystemProc<ProfilesFn>(L"userenv.dll", "GetProfilesDirectoryW");
+  DWORD size = MAX_PATH;
+  if (profiles && profiles(buffer, &size)) add(UINT(wcslen(buffer)));
   for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,
-                    CSIDL_PROGRAM_FILES_COMMONX86}) {
+                    CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY,
+                    CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS, CSIDL_MYMUSIC,
+                    CSIDL_COMMON_MUSIC, CSIDL_MYPICTURES, CSIDL_COMMON_PICTURES, CSIDL_MYVIDEO, CSIDL_COMMON_VIDEO,
+                    CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_STARTMENU,
+                    CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP,
+                    CSIDL_COMMON_STARTUP, CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86}) {
     if (SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE)) add(UINT(wcslen(buffer)));
+  }
+  // Downloads has no CSIDL: the known-folder call names it (Vista and later).
+  using KnownFolderFn = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, wchar_t**);
+  static const auto known = SystemProc<KnownFolderFn>(L"shell32.dll", "SHGetKnownFolderPath");
+  static const GUID kDownloads = {0x374de290, 0x123f, 0x4565, {0x91, 0x64, 0x39, 0xc4, 0x92, 0x5e, 0x46, 0x7b}};
+  static const GUID kPublicDownloads = {0x3d644c9b, 0x1fb8, 0x4f30, {0x9b, 0x45, 0xf6, 0x70, 0x23, 0x5f, 0x79, 0xc0}};
+  for (const GUID* id : {&kDownloads, &kPublicDownloads}) {
+    wchar_t* path = nullptr;
+    if (known && SUCCEEDED(known(*id, 0, nullptr, &path)) && path) folders.push_back(WithoutTrailingBackslash(U16(path)));
+    CoTaskMemFree(path);
   }
   // A 32-bit process sees the 32-bit folders above; the 64-bit ones come
   // from the environment.
@@ -42,6 +65,19 @@ std::vector<std::u16string> ProtectedFolders() {
     add(GetEnvironmentVariableW(name, buffer, MAX_PATH + 1));
   }
   return folders;
+}
+
+// The full, long form of a path, so that "C:\App\..", "C:\PROGRA~1" and a
+// relative path compare as the folder they name.
+std::u16string FullLongPath(std::u16string_view path) {
+  std::u16string text(path);
+  if (text.rfind(u"\\\\?\\", 0) == 0 && text.rfind(u"\\\\?\\UNC\\", 0) != 0) text.erase(0, 4);
+  wchar_t full[MAX_PATH * 2];
+  DWORD n = GetFullPathNameW(W(text), MAX_PATH * 2, full, nullptr);
+  if (n == 0 || n >= MAX_PATH * 2) return text;
+  wchar_t long_form[MAX_PATH * 2];
+  DWORD m = GetLongPathNameW(full, long_form, MAX_PATH * 2);
+  return (m > 0 && m < MAX_PATH * 2) ? U16(long_form, m) : U16(full, n);
 }
 
 bool WaitingRemove(const std::u16string& path, unsigned flags, const MessagePump& pump) {
@@ -83,10 +119,7 @@ bool DeleteTreeFile(std::u16string_view path) {
 }
 
 bool IsProtectedFolder(std::u16string_view path) {
-  std::u16string wanted = WithoutTrailingBackslash(path);
-  for (const auto& folder : ProtectedFolders())
-    if (!folder.empty() && EqualsNoCase(folder, wanted)) return true;
-  return false;
+  return IsRefusedFolder(path, ProtectedFolders()) || IsRefusedFolder(FullLongPath(path), ProtectedFolders());
 }
 
 bool RemoveFolder(std::u16string_view path, unsigned flags) {

@@ -17,8 +17,9 @@ enum : unsigned {
 // a path of at most 3 characters is refused with ERROR_BAD_PATHNAME.
 bool RemoveFolder(std::u16string_view path, unsigned flags);
 
-// Removes a folder with everything in it. Refuses short paths and the
-// system's protected folders; a missing folder counts as removed. False when
+// Removes a folder with everything in it. Refuses short paths
+// (ERROR_BAD_PATHNAME) and protected folders (ERROR_ACCESS_DENIED, see
+// IsProtectedFolder); a missing folder counts as removed. False when
 // any deletion failed, with the first failure's code as the last error.
 bool RemoveFolderTree(std::u16string_view path, unsigned flags, const MessagePump& pump = {});
 
@@ -27,7 +28,9 @@ bool RemoveFolderTree(std::u16string_view path, unsigned flags, const MessagePum
 // its place once that exists.)
 bool DeleteTreeFile(std::u16string_view path);
 
-// True when `path` names one of the folders a tree removal must never take.
+// True when a tree removal must never take `path`: a drive root in any
+// spelling, a shell folder of the user or of all users, a system folder, or
+// a folder that holds one of them.
 bool IsProtectedFolder(std::u16string_view path);
 
 }  // namespace ks

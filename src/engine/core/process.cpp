@@ -72,45 +72,39 @@ DWORD Launch(std::u16string_view command_line, unsigned flags, std::u16string_vi
     SetLastError(ERROR_INVALID_PARAMETER);
     return kLaunchNotStarted;
   }
-  try {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    int show = -1;
-    if (flags & kLaunchMaximized)
-      show = SW_MAXIMIZE;
-    else if (flags & kLaunchMinimized)
-      show = SW_MINIMIZE;
-    else if (flags & kLaunchHidden)
-      show = SW_HIDE;
-    if (show >= 0) {
-      startup.dwFlags = STARTF_USESHOWWINDOW;
-      startup.wShowWindow = WORD(show);
-    }
-    DWORD creation = PriorityClass(flags) | ((flags & kLaunchNewConsole) ? CREATE_NEW_CONSOLE : 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  int show = -1;
+  if (flags & kLaunchMaximized)
+    show = SW_MAXIMIZE;
+  else if (flags & kLaunchMinimized)
+    show = SW_MINIMIZE;
+  else if (flags & kLaunchHidden)
+    show = SW_HIDE;
+  if (show >= 0) {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = WORD(show);
+  }
+  DWORD creation = PriorityClass(flags) | ((flags & kLaunchNewConsole) ? CREATE_NEW_CONSOLE : 0);
 
-    std::u16string dir(folder);
-    if (dir.empty() && (flags & kLaunchFolderFromProgram)) dir = ProgramFolder(command_line);
-    // CreateProcessW may write into the command line, so it gets its own copy.
-    std::vector<wchar_t> line(command_line.begin(), command_line.end());
-    line.push_back(L'\0');
+  std::u16string dir(folder);
+  if (dir.empty() && (flags & kLaunchFolderFromProgram)) dir = ProgramFolder(command_line);
+  // CreateProcessW may write into the command line, so it gets its own copy.
+  std::vector<wchar_t> line(command_line.begin(), command_line.end());
+  line.push_back(L'\0');
 
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, (flags & kLaunchInheritHandles) ? TRUE : FALSE,
-                        creation, nullptr, dir.empty() ? nullptr : W(dir), &startup, &info)) {
-      DWORD error = GetLastError();
-      if (flags & kLaunchErrorBox) ShowLaunchError(command_line, error);
-      SetLastError(error);
-      return kLaunchNotStarted;
-    }
-    UniqueHandle process(info.hProcess), thread(info.hThread);
-    if (process_id) *process_id = info.dwProcessId;
-    if (!(flags & kLaunchWait)) return kLaunchNoExitCode;
-    return Wait(process.get(), flags, pump);
-  } catch (...) {
-    // Only allocation can throw here; the caller sees an ordinary failure.
-    SetLastError(DWORD(E_UNEXPECTED));
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, (flags & kLaunchInheritHandles) ? TRUE : FALSE,
+                      creation, nullptr, dir.empty() ? nullptr : W(dir), &startup, &info)) {
+    DWORD error = GetLastError();
+    if (flags & kLaunchErrorBox) ShowLaunchError(command_line, error);
+    SetLastError(error);
     return kLaunchNotStarted;
   }
+  UniqueHandle process(info.hProcess), thread(info.hThread);
+  if (process_id) *process_id = info.dwProcessId;
+  if (!(flags & kLaunchWait)) return kLaunchNoExitCode;
+  return Wait(process.get(), flags, pump);
 }
 
 std::u16string PercentDecode(std::u16string_view text) {

@@ -170,7 +170,10 @@ bool PayloadInstaller::PrepareFolder(const FileRecord& record, const std::u16str
     }
     made_folders_.insert(key);
   }
-  if (!(record.FileFlags & kFilePermanent) && (RecordedForRemoval(record.Kind) || record.Kind == kKindShared))
+  // Counted files (shared, COM servers, type libraries) leave with their last
+  // count; their folder must be known then too, or it stays behind empty.
+  bool counted = record.Kind == kKindShared || record.Kind == kKindComServer || record.Kind == kKindTypeLibrary;
+  if (!(record.FileFlags & kFilePermanent) && (RecordedForRemoval(record.Kind) || counted))
     sink_.RecordItem(folder, kRecordFolder);
   return true;
 }

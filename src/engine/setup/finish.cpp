@@ -1,4 +1,5 @@
 // The installation's last phase, in its fixed order.
+#include "portable/display_settings.h"
 #include "setup/finish.h"
 
 #include <windows.h>
@@ -58,7 +59,7 @@ void SaveBackground(InstallRun& run) {
   Progress(98);
   if (!(run.OptionFlags(s) & kOptKeepBackground) || s.BackgroundPicture.empty()) return;
   std::u16string path = JoinPath(run.UninstallDir, kBackgroundFileName);
-  if (WriteWholeFile(path, s.BackgroundPicture)) run.uninstall_data.RecordItem(path, kRecordFile);
+  if (WriteWholeFile(path, BmpFileFromDib(s.BackgroundPicture))) run.uninstall_data.RecordItem(path, kRecordFile);
 }
 
 void SaveTexts(InstallRun& run, const std::vector<Blob>& texts, std::u16string_view stem) {

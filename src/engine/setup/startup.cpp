@@ -20,6 +20,7 @@
 #include "setup/exit.h"
 #include "setup/install_flow.h"
 #include "setup/install_notification.h"
+#include "setup/main_window_start.h"
 #include "setup/setup_archive.h"
 #include "ui/common_controls.h"
 #include "ui/main_window.h"
@@ -90,7 +91,7 @@ void ReadInstallerSettings(SetupArchive& archive) {
   SettingsReadOptions options;
   options.product_name = e.command_line.ProductName;
   options.windows_folder = e.windows_folder;
-  options.before_script_check = [](const Settings& s) { CreateMainWindow(s); };
+  options.before_script_check = [](const Settings& s) { CreateInstallerWindow(s); };
   options.script_check = [&] { return Sum32(script.data(), int64_t(script.size())) == e.header_.ScriptKey; };
   ByteReader stream(script);
   int code = ReadSettings(stream, e.settings_, options);
@@ -98,6 +99,7 @@ void ReadInstallerSettings(SetupArchive& archive) {
   // already be the installer's own; earlier failures show the fixed text.
   e.settings_loaded_ = code == 0 || code == kErrEndMark;
   if (code != 0) CorruptInstaller(code);
+  UpdateInstallerWindow(e.settings_);  // the window was made before its colours and picture were read
   script = Bytes();  // the stream is done with once the end mark is read
 
   if (e.settings_.OptionFlags2 & kOpt2DeploymentExitCodes) ProcessExitFacts().deployment = true;
@@ -159,6 +161,9 @@ void RunEngine(HINSTANCE instance) {
     };
     calls.notify = [](const std::u16string& url, const std::u16string& version) {
       NotifyAfterUninstall(url, version);
+    };
+    calls.main_window = [](DisplaySettings look, const std::u16string& folder) {
+      CreateUninstallerWindow(std::move(look), folder);
     };
     OrderlyExit(RunUninstaller(*e.command_line.UninstallName, e.module_path, calls));
   }

@@ -1,6 +1,8 @@
 // The uninstaller's side of the settings' registry entries.
 #include "uninstall/registry_entries_removal.h"
 
+#include <algorithm>
+
 #include "core/registry_key.h"
 #include "core/wide.h"
 #include "portable/registry_entries.h"
@@ -49,6 +51,14 @@ void RemoveRegistryEntries(const std::vector<std::string>& lines, REGSAM view) {
       std::u16string name = Utf8ToUtf16(fields[kEntryName]);
       ForEachTarget(Utf8ToUtf16(fields[kEntryKey]), [&](HKEY root, const std::u16string& subkey) {
         DeleteRegistryValue(root, subkey, name, view);
+        // The installation created the key to hold the value: an emptied key
+        // and its emptied parents go too, never a key right below its root
+        // (below a user's hive for every-user entries).
+        size_t keep = root == HKEY_USERS ? 2 : 1;
+        for (std::u16string key = subkey; size_t(std::count(key.begin(), key.end(), u'\\')) >= keep;
+             key.resize(key.rfind(u'\\'))) {
+          if (!DeleteKeyIfEmpty(root, key, view)) break;
+        }
       });
     }
   }

@@ -1,6 +1,7 @@
 // The uninstaller's side of the settings' registry entries: keys the
 // installation made are deleted with their sub-keys, values marked for
-// removal are deleted, "\HKAU\" entries in every user's hive.
+// removal are deleted with the keys they leave empty, "\HKAU\" entries in
+// every user's hive.
 #pragma once
 #include <windows.h>
 

@@ -1,5 +1,6 @@
 // The uninstall run: the start-up checks, then the removal in its fixed order.
 #include "uninstall/uninstall_run.h"
+#include "uninstall/uninstall_window.h"
 
 #include <shlobj.h>
 
@@ -33,6 +34,7 @@
 #include "uninstall/component_removal.h"
 #include "uninstall/registry_removal.h"
 #include "uninstall/shared_release.h"
+#include "uninstall/taskbar_unpin.h"
 #include "uninstall/uninstall_data_file.h"
 
 namespace ks {
@@ -119,6 +121,7 @@ bool ReadProductKey(UninstallRun& run) {
   run.values.shortcut_mode = int(key.ReadNumber(u"ShortcutMode", 0));
   run.values.desktop_folder = key.ReadValueText(u"DesktopFolder", u"");
   if (run.option_flags & kOptSilentUninstall) run.silent = true;
+  ShowUninstallWindow(run, key);
   if (run.values.bitness == kBitness64) {
     using Fn = BOOL(WINAPI*)(PVOID*);
     auto fn = SystemProc<Fn>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
@@ -399,6 +402,7 @@ void RemoveProduct(UninstallRun& run) {
   RemoveFonts(run);
   DeleteInstallLog(run);
   ReleaseShared(run);
+  UnpinTaskbarItems(run.data.items);
 
   Status(run, run.Message(108));
   std::vector<Text8> msi_left = RemoveMsiPackages(run.data.msi, [&run](const std::u16string& line) {

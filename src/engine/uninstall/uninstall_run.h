@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "portable/display_settings.h"
 #include "portable/exit_codes.h"
 #include "portable/pending_renames.h"
 #include "portable/uninstall_data.h"
@@ -26,6 +27,8 @@ struct UninstallCalls {
   // After a clean run: hands NotifyURL (when set) and the product's version
   // to the notification client.
   std::function<void(const std::u16string& url, const std::u16string& version)> notify;
+  // Creates the main window from the saved look; `folder` holds "uninstall.ico".
+  std::function<void(DisplaySettings look, const std::u16string& folder)> main_window;
 };
 
 // What the uninstall run reads, decides and its phases produce.
