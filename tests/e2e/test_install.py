@@ -54,6 +54,8 @@ def project(name, files="files", options=None, product=None, extra=""):
     def toml(v):
         if isinstance(v, bool):
             return "true" if v else "false"
+        if isinstance(v, int):
+            return str(v)
         if isinstance(v, list):
             return "[" + ", ".join(map(toml, v)) + "]"
         return '"' + str(v).replace("\\", "\\\\").replace('"', '\\"') + '"'

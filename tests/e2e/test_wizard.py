@@ -6,6 +6,7 @@ through installs what a silent one does."""
 import os
 import shutil
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -54,7 +55,24 @@ def texts_of(window, after=False):
 
 
 def enabled_buttons(window, after=False):
-    return {i for i, c in controls(window, after).items() if c["class"].lower() == "button" and c["enabled"]}
+    """The buttons one can press: visible and enabled."""
+    return {i for i, c in controls(window, after).items()
+            if c["class"].lower() == "button" and c["enabled"] and c["visible"]}
+
+
+def assert_silent_with_progress(test, report, t):
+    """A silent run: exit code 1, and no dialog but the progress page (its
+    caption, or the banner page's), which reports only."""
+    test.assertEqual(report["exit_code"], 1)
+    test.assertEqual([(w["caption"], w["text"]) for w in boxes(report) if w["caption"] not in (t[54], t[65])], [])
+
+
+def wait_for(path, seconds=10):
+    """Whether `path` (Unix) shows up within `seconds`: started programs run on their own."""
+    end = time.time() + seconds
+    while not os.path.exists(path) and time.time() < end:
+        time.sleep(0.2)
+    return os.path.exists(path)
 
 
 def cleanup(name):
@@ -104,7 +122,7 @@ class PagesTest(PageChecks):
         self.assertEqual(report["exit_code"], 1)
         attended = ti.files_below(folder)
         cleanup(name)
-        ti.assert_silent_success(self, ti.run_setup(installer))
+        assert_silent_with_progress(self, ti.run_setup(installer), self.t)
         self.assertEqual(ti.files_below(folder), attended)
         self.assertIn("sub\\b.txt", attended)
         cleanup(name)
@@ -239,24 +257,26 @@ class SummaryTest(unittest.TestCase):
                 order = [LAUNCH, OPEN_FIRST, OPEN_THIRD, OPEN_LOG]
                 self.assertEqual([(got[i]["text"], got[i]["checked"], got[i]["visible"]) for i in order],
                                  [(t[84], 1, True), (t[83], 0, True), (t[87], 0, True), (t[85], 0, True)])
-                # Placed top to bottom, 14 units apart, at the variant's start (OK's
-                # left edge, 198 units, gives the unit in pixels).
-                unit = got[OK]["rect"][0] / 198
+                # Placed top to bottom, 14 units apart, at the variant's start. The
+                # units in pixels: OK's left edge is at 198, the text's bottom at 28
+                # (54 in the banner page).
+                unit_x = got[OK]["rect"][0] / 198
+                unit_y = got[TEXT]["rect"][3] / (54 if variant == "banner" else 28)
                 x, y = self.START[variant]
                 for n, i in enumerate(order):
-                    self.assertAlmostEqual(got[i]["rect"][0], x * unit, delta=1.5, msg=(variant, i))
-                    self.assertAlmostEqual(got[i]["rect"][2], 275 * unit, delta=1.5, msg=(variant, i))
-                    self.assertAlmostEqual(got[i]["rect"][1] / (got[OK]["rect"][3] - got[OK]["rect"][1]) * 13,
-                                           y + 14 * n, delta=1.5, msg=(variant, i))
+                    left, top, right, _ = got[i]["rect"]
+                    self.assertAlmostEqual(left / unit_x, x, delta=0.6, msg=(variant, i))
+                    self.assertAlmostEqual(right / unit_x, 275, delta=0.6, msg=(variant, i))
+                    self.assertAlmostEqual(top / unit_y, y + 14 * n, delta=1.0, msg=(variant, i))
                 # Every box, OK and the separator stay inside the page and apart.
                 self.assertEqual([c["id"] for c in page["controls"] if c["visible"] and not inside(c, page)], [])
                 self.assertLess(got[OPEN_LOG]["rect"][3], got[SEPARATOR]["rect"][1])
-                self.assertTrue(os.path.isdir(ti.unix_path(self.FOLDER + "\\launched")))
+                self.assertTrue(wait_for(ti.unix_path(self.FOLDER + "\\launched")))
         # The close box starts nothing, whatever was checked.
         cleanup(self.NAME)
         report = probe_run(quote(installer), timeout=30, settle=300, press=["close"])
         self.assertEqual((len(boxes(report)), report["exit_code"]), (1, 1))
-        self.assertFalse(os.path.exists(ti.unix_path(self.FOLDER + "\\launched")))
+        self.assertFalse(wait_for(ti.unix_path(self.FOLDER + "\\launched"), 3))
         cleanup(self.NAME)
 
 
@@ -267,20 +287,26 @@ class UninstallerTest(PageChecks):
 
     def test_confirmation_offer_and_progress(self):
         cleanup(self.NAME)
-        installer = ti.build(project(self.NAME, "banner", options={"progress_page": True},
-                                     extra='support_offer = "https://help.example.com/acme"\n'),
+        # The closing message keeps the progress page up long enough to be read.
+        installer = ti.build(project(self.NAME, "banner", options={"uninstall_done_message": True},
+                                     extra='support_offer = " https://help.example.com/acme "\n'),
                              {"files/a.txt": b"a"})
         t = self.t = ti.texts(installer)
         ti.assert_silent_success(self, ti.run_setup(installer))
         uninstaller = f'"{self.FOLDER}\\uninstall\\uninstall.exe" /u:"{self.NAME}"'
-        report = probe_run(uninstaller, timeout=40, settle=300, press=[YES, CANCEL, "none"])
-        confirm, offer, progress = boxes(report)[:3]
+        report = probe_run(uninstaller, timeout=40, settle=300, press=[YES, CANCEL, "default"])
+        shown = boxes(report)
+        confirm, offer = shown[:2]
         self.assertEqual((confirm["caption"], confirm["text"], texts_of(confirm)[YES], texts_of(confirm)[NO]),
                          (t[55], t[53], t[79], t[80]))
         got = texts_of(offer)
         self.assertEqual((offer["caption"], got[TEXT], got[OK], got[CANCEL]), (t[110], t[109], t[110], t[104]))
+        # The rest in either order: the progress page and, owned by it, the closing message.
+        progress = next(w for w in shown[2:] if w["text"] is None)
+        done = next(w for w in shown[2:] if w["text"] is not None)
         # The uninstaller keeps no variants: the side-picture page, Cancel disabled.
         self.check_page(progress, "side_picture", t[55], {TEXT: t[71], CANCEL: t[49]}, set())
+        self.assertEqual((done["caption"], done["text"]), (t[15], t[34]))
         self.assertEqual(report["exit_code"], 0)
         self.assertEqual(ti.reg("query", f"{ti.UNINSTALL_KEY}\\{self.NAME}"), 1)
         cleanup(self.NAME)

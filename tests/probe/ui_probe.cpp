@@ -373,6 +373,10 @@ int Run(const Options& o) {
       r.is_dialog = r.info.cls == probe::kDialogClass;
       seen[hwnd] = windows.size();
       if (r.is_dialog) {
+        // A window that answers a press shows the press was taken: no second try
+        // (a modeless dialog stays up after its button worked).
+        for (Recorded& earlier : windows)
+          if (earlier.pressed >= 0) earlier.fallback_sent = true;
         if (++dialogs > o.max_boxes) {
           windows.push_back(std::move(r));
           stopped = "max-boxes";
