@@ -257,11 +257,10 @@ class SummaryTest(unittest.TestCase):
                 order = [LAUNCH, OPEN_FIRST, OPEN_THIRD, OPEN_LOG]
                 self.assertEqual([(got[i]["text"], got[i]["checked"], got[i]["visible"]) for i in order],
                                  [(t[84], 1, True), (t[83], 0, True), (t[87], 0, True), (t[85], 0, True)])
-                # Placed top to bottom, 14 units apart, at the variant's start. The
-                # units in pixels: OK's left edge is at 198, the text's bottom at 28
-                # (54 in the banner page).
+                # Placed top to bottom at the variant's start, 14 units apart. The
+                # units in pixels: OK's left edge is at 198; the boxes' own steps.
                 unit_x = got[OK]["rect"][0] / 198
-                unit_y = got[TEXT]["rect"][3] / (54 if variant == "banner" else 28)
+                unit_y = (got[order[-1]]["rect"][1] - got[order[0]]["rect"][1]) / (14 * 3)
                 x, y = self.START[variant]
                 for n, i in enumerate(order):
                     left, top, right, _ = got[i]["rect"]
