@@ -318,18 +318,19 @@ class CancelTest(unittest.TestCase):
     FOLDER = f"{BASE}\\Wizard\\{NAME}"
 
     def test_cancel_on_each_page(self):
-        installer = ti.build(project(self.NAME, extra='\n[finish]\nlicence = ["eula.txt"]\n'),
+        installer = ti.build(project(self.NAME, extra='\n[finish]\nlicence = ["eula.txt"]\n' + LANGUAGES_TOML),
                              {"files/a.txt": b"a", "eula.txt": b"terms"})
         t = ti.texts(installer)
         # (pages accepted before, what Cancel shows afterwards)
-        for before, page in [(0, "greeting"), (1, "licence"), (2, "folder"), (3, "start menu")]:
+        for before, page in [(0, "language"), (1, "greeting"), (2, "licence"), (3, "folder"), (4, "start menu")]:
             with self.subTest(page):
                 cleanup(self.NAME)
                 report = probe_run(quote(installer), timeout=30, press=["default"] * before + [CANCEL, "default"])
                 self.assertEqual(report["exit_code"], 1)
+                self.assertEqual(boxes(report)[before]["pressed"], CANCEL)
                 after = [(b["caption"], b["text"]) for b in boxes(report)[before + 1:]]
-                # The greeting goes quietly; later pages give the abort notice.
-                self.assertEqual(after, [] if page == "greeting" else [(t[111], t[98])])
+                # The language page and the greeting go quietly; later pages give the abort notice.
+                self.assertEqual(after, [] if page in ("language", "greeting") else [(t[111], t[98])])
                 self.assertFalse(os.path.exists(ti.unix_path(self.FOLDER)))
 
 
