@@ -85,6 +85,8 @@ def _press_args(press):
             args.append("--press-default")
         elif p is None or p == "none":
             args.append("--press-none")
+        elif p == "close":
+            args.append("--press-close")
         elif isinstance(p, int):
             args += ["--press", str(p)]
         else:
@@ -92,7 +94,7 @@ def _press_args(press):
     return args
 
 
-def probe_run(cmdline, timeout=20, press="default", max_boxes=None, cwd=None):
+def probe_run(cmdline, timeout=20, press="default", max_boxes=None, cwd=None, actions=(), settle=None):
     """Starts `cmdline` (the exact Windows command line) under the UI probe and
     returns its report: exit_code (None when ended by the probe), timed_out,
     windows [{caption, class, text, controls, pressed, ...}]."""
@@ -112,6 +114,12 @@ def probe_run(cmdline, timeout=20, press="default", max_boxes=None, cwd=None):
         argv += ["--max-boxes", str(max_boxes)]
     if cwd:
         argv += ["--cwd", to_windows_path(cwd)]
+    # actions: (dialog number, control id, text) sets a text; (n, id, index) with
+    # an int index selects a list item.
+    for n, control, value in actions:
+        argv += ["--select" if isinstance(value, int) else "--set-text", str(n), str(control), str(value)]
+    if settle is not None:
+        argv += ["--settle", str(settle)]
     rc = e.run_logged(argv, log_file, timeout=timeout + 60)
     try:
         with open(out_file, encoding="utf-8") as f:

@@ -43,8 +43,9 @@ def group_of(ico, first_id=1):
     return out
 
 
-def pe_resources(path):
-    """{(type id, name id): data} of a PE file's resources, and its section names."""
+def pe_resources(path, with_languages=False):
+    """{(type id, name id): data} of a PE file's resources, and its section names;
+    with_languages: keyed (type id, name id, language) instead."""
     with open(path, "rb") as f:
         data = f.read()
     assert data[:2] == b"MZ", path
@@ -81,9 +82,10 @@ def pe_resources(path):
 
     for type_id, t in entries(0):
         for name_id, n in entries(t & 0x7FFFFFFF):
-            for _, leaf in entries(n & 0x7FFFFFFF):
+            for language, leaf in entries(n & 0x7FFFFFFF):
                 rva, size = struct.unpack_from("<II", data, base + leaf)
-                found[(type_id, name_id)] = data[off(rva):off(rva) + size]
+                key = (type_id, name_id, language) if with_languages else (type_id, name_id)
+                found[key] = data[off(rva):off(rva) + size]
     return found, [s[0] for s in sections]
 
 
@@ -213,6 +215,14 @@ class RegistrationTest(unittest.TestCase):
         self.assertNotIn(".setup", sections)
         self.assertEqual(resources.get((RT_GROUP_ICON, 1)), group_of(UNINSTALL_ICON))
         self.assertEqual((resources.get((RT_ICON, 1)), resources.get((RT_ICON, 2))), (PICTURE_A, PICTURE_B))
+        # It replaced the engine's own icon: one group, and none of the engine's images left over.
+        icons = {k for k in pe_resources(ti.unix_path(uninstaller), with_languages=True)[0] if k[0] in (RT_ICON, RT_GROUP_ICON)}
+        self.assertEqual(icons, {(RT_GROUP_ICON, 1, 0), (RT_ICON, 1, 0), (RT_ICON, 2, 0)})
+        # Everything else of the engine's (dialogs, pictures, manifest) is still there.
+        engine, _ = pe_resources(harness.find_binary("keldwick-engine.exe"))
+        # (Named resources are keyed by their offsets, which differ: compare the data.)
+        self.assertEqual(sorted((k[0], v) for k, v in resources.items() if k[0] not in (RT_ICON, RT_GROUP_ICON)),
+                         sorted((k[0], v) for k, v in engine.items() if k[0] not in (RT_ICON, RT_GROUP_ICON)))
 
         # The reboot marker goes at the next restart.
         pending = ti.reg_values(ti.SESSION_MANAGER).get("PendingFileRenameOperations") or []

@@ -10,6 +10,7 @@
 //   --press-text TEXT    press the button whose text (without '&') is TEXT
 //   --press-default      press the dialog's default button (the default)
 //   --press-none         press nothing (watch until exit or timeout)
+//   --press-close        close the dialog with its close box (WM_CLOSE)
 //                        Press options may repeat: dialog i takes the i-th,
 //                        the last one applies to every later dialog.
 //   --max-boxes K        end the target when a dialog beyond the K-th shows
@@ -18,6 +19,12 @@
 //   --out PATH           also write the report to PATH
 //   --cmdline-file PATH  the command line, UTF-8, taken literally (`wine`
 //                        re-quotes arguments, so this is the exact way)
+//   --set-text N ID TEXT before pressing in dialog N (1-based), set control
+//                        ID's text (an edit box then reports the change)
+//   --select N ID INDEX  before pressing in dialog N, select list box item
+//                        INDEX of control ID, as a click would
+//                        After such actions the dialog is read again into
+//                        "controls_after".
 //
 // Report: {"exit_code": N or null when the probe ended the target,
 //   "timed_out", "stopped": null | "timeout" | "max-boxes" | "start-failed",
@@ -40,14 +47,24 @@
 
 namespace {
 
-enum class PressKind { kId, kText, kDefault, kNone };
+enum class PressKind { kId, kText, kDefault, kNone, kClose };
 struct PressChoice {
   PressKind kind = PressKind::kDefault;
   int id = 0;
   std::wstring text;
 };
 
+// Something done to dialog `dialog` (1-based) before its button is pressed.
+struct Action {
+  size_t dialog = 0;
+  int id = 0;
+  bool select = false;  // else set the text
+  std::wstring text;
+  int index = 0;
+};
+
 struct Options {
+  std::vector<Action> actions;
   DWORD timeout_ms = 20000;
   DWORD settle_ms = 50;
   size_t max_boxes = 50;
@@ -59,6 +76,8 @@ struct Options {
 
 struct Recorded {
   probe::WindowInfo info;
+  bool acted = false;
+  probe::WindowInfo after;  // read again after the actions
   bool is_dialog = false;
   int pressed = -1;  // -1: nothing pressed
   bool press_missing = false;
@@ -133,6 +152,16 @@ bool ParseOptions(int argc, wchar_t** argv, Options& o, std::wstring& error) {
       o.presses.push_back({PressKind::kDefault, 0, {}});
     } else if (a == L"--press-none") {
       o.presses.push_back({PressKind::kNone, 0, {}});
+    } else if (a == L"--press-close") {
+      o.presses.push_back({PressKind::kClose, 0, {}});
+    } else if ((a == L"--set-text" || a == L"--select") && i + 3 < argc) {
+      Action act;
+      act.dialog = wcstoul(argv[++i], nullptr, 10);
+      act.id = int(wcstol(argv[++i], nullptr, 10));
+      act.select = a == L"--select";
+      act.text = argv[++i];
+      act.index = int(wcstol(act.text.c_str(), nullptr, 10));
+      o.actions.push_back(act);
     } else if (a == L"--cwd" && value(v)) {
       o.cwd = v;
     } else if (a == L"--out" && value(v)) {
@@ -176,6 +205,7 @@ int ChooseButton(const probe::WindowInfo& w, const PressChoice& choice) {
   };
   switch (choice.kind) {
     case PressKind::kNone:
+    case PressKind::kClose:
       return -1;
     case PressKind::kId:
       return has(choice.id) ? choice.id : -1;
@@ -237,15 +267,24 @@ std::string Report(const std::vector<Recorded>& windows, bool exited, DWORD exit
     j.Key("seen_ms"); j.Number(r.seen_at);
     j.Key("pressed_ms"); j.Number(r.pressed_at);
     j.Key("gone_ms"); j.Number(r.gone_at);
-    j.Key("controls");
+    auto rect = [&j](const RECT& q) {
+      j.BeginArray();
+      for (LONG v : {q.left, q.top, q.right, q.bottom}) j.Number(v);
+      j.EndArray();
+    };
+    j.Key("client"); rect(r.info.client);
+    j.Key("frame"); rect(r.info.frame);
+    for (int pass = 0; pass < (r.acted ? 2 : 1); ++pass) {
+    j.Key(pass ? "controls_after" : "controls");
     j.BeginArray();
-    for (auto& c : r.info.controls) {
+    for (auto& c : (pass ? r.after : r.info).controls) {
       j.BeginObject();
       j.Key("class"); j.String(c.cls);
       j.Key("id"); j.Number(c.id);
       j.Key("text"); j.String(c.text);
       j.Key("visible"); j.Bool(c.visible);
       j.Key("enabled"); j.Bool(c.enabled);
+      j.Key("rect"); rect(c.rect);
       if (c.checked >= 0) {
         j.Key("checked"); j.Number(c.checked);
       }
@@ -255,6 +294,7 @@ std::string Report(const std::vector<Recorded>& windows, bool exited, DWORD exit
       j.EndObject();
     }
     j.EndArray();
+    }
     j.Key("pressed");
     if (r.pressed >= 0) j.Number(r.pressed); else j.Null();
     if (r.press_missing) {
@@ -333,13 +373,39 @@ int Run(const Options& o) {
       r.is_dialog = r.info.cls == probe::kDialogClass;
       seen[hwnd] = windows.size();
       if (r.is_dialog) {
+        // A window that answers a press shows the press was taken: no second try
+        // (a modeless dialog stays up after its button worked).
+        for (Recorded& earlier : windows)
+          if (earlier.pressed >= 0) earlier.fallback_sent = true;
         if (++dialogs > o.max_boxes) {
           windows.push_back(std::move(r));
           stopped = "max-boxes";
           break;
         }
         const PressChoice& choice = o.presses[dialogs - 1 < o.presses.size() ? dialogs - 1 : o.presses.size() - 1];
-        int id = ChooseButton(r.info, choice);
+        for (const Action& act : o.actions) {
+          if (act.dialog != dialogs) continue;
+          HWND control = GetDlgItem(hwnd, act.id);
+          if (!control) continue;
+          if (act.select) {
+            SendMessageW(control, LB_SETCURSEL, WPARAM(act.index), 0);
+            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(act.id, LBN_SELCHANGE), LPARAM(control));
+          } else {
+            SendMessageW(control, WM_SETTEXT, 0, LPARAM(act.text.c_str()));
+          }
+          r.acted = true;
+        }
+        if (r.acted) {
+          Sleep(o.settle_ms);
+          r.after = probe::ReadWindow(hwnd);
+        }
+        if (choice.kind == PressKind::kClose) {
+          PostMessageW(hwnd, WM_CLOSE, 0, 0);
+          r.pressed_at = GetTickCount() - start;
+          windows.push_back(std::move(r));
+          continue;
+        }
+        int id = ChooseButton(r.acted ? r.after : r.info, choice);
         // A disabled button is reported, never forced with a command.
         HWND button = id >= 0 ? GetDlgItem(hwnd, id) : nullptr;
         if (button && !IsWindowEnabled(button)) id = -1;

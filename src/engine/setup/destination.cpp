@@ -70,7 +70,14 @@ std::u16string SizeText(uint64_t bytes) {
 }
 
 // Creates the folder and proves it writable; false after telling the user.
-bool MakeFolderReady(const std::u16string& folder) {
+bool MakeFolderReady(InstallRun& run, const std::u16string& folder) {
+  run.created_folders.clear();
+  for (std::u16string missing = folder; !missing.empty() && !FolderExists(missing);) {
+    run.created_folders.push_back(missing);
+    size_t slash = missing.find_last_of(u'\\');
+    if (slash == std::u16string::npos || slash < 3) break;
+    missing.resize(slash);
+  }
   if (!CreateFolderTree(folder)) {
     DWORD error = GetLastError();
     ErrorBox(Text(25) + u" " + FolderFailureReason(folder, error));
@@ -147,7 +154,7 @@ bool FolderPassesTests(InstallRun& run, std::u16string& folder) {
   if (s.OptionFlags & kOptConfirmFolder) {
     if (!Question(FormatText(Text(existed ? 22 : 23), {folder}), Text(24))) return false;
   }
-  return MakeFolderReady(folder);
+  return MakeFolderReady(run, folder);
 }
 
 [[noreturn]] void HandBackToUninstaller(Wizard& wizard, RegistryKey& key) {
@@ -262,10 +269,17 @@ void ChooseStartMenu(InstallRun& run) {
   run.StartMenuFolder = ReplacePlaceholders(s.ProductStartMenu, s, e.windows_folder);
   if (!e.AutomaticMode && (s.OptionFlags2 & kOpt2StartMenuPage) &&
       !(run.removable_destination && (e.header().ArchiveFlags & kArcNoStartMenuOnRemovable)) &&
-      !run.wizard->StartMenu(run.StartMenuFolder))
+      !run.wizard->StartMenu(run.StartMenuFolder)) {
+    // Nothing is installed yet: leave no empty folder behind either.
+    for (const std::u16string& folder : run.created_folders) RemoveDirectoryW(W(folder));
     Abort();
+  }
 }
 
 uint64_t RequiredSpaceNow(const InstallRun& run) { return ComputeRequiredSpace(run, run.InstallDir); }
+
+uint64_t RequiredSpaceFor(const InstallRun& run, const std::u16string& folder) {
+  return ComputeRequiredSpace(run, folder);
+}
 
 }  // namespace ks

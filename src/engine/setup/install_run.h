@@ -36,6 +36,9 @@ struct InstallRun {
   std::u16string StartMenuFolder;
   bool removable_destination = false;
   uint64_t required_space = 0;
+  // Folders the folder page's choice made, deepest first: a Cancel on the
+  // start-menu page takes them away again.
+  std::vector<std::u16string> created_folders;
   uint64_t uninstaller_size = 0;  // added to the space the product needs
   int InstallType = 3;
   struct Earlier {

@@ -8,6 +8,7 @@
 #include "setup/engine_state.h"
 #include "setup/exit.h"
 #include "ui/message_box.h"
+#include "ui/pages.h"
 
 namespace ks {
 namespace {
@@ -50,13 +51,24 @@ void Abort() {
 
 void Status(int message) { StatusText(Text(message)); }
 
-void StatusText(const std::u16string&) { g_status_time = GetTickCount(); }
+void StatusText(const std::u16string& text) {
+  ShowProgressStatus(text);
+  g_status_time = GetTickCount();
+}
 
-void Progress(int) {}
+void Progress(int step) {
+  PostProgress(step);
+  EngineState& e = Engine();
+  if (PumpWaitingMessages()) e.run.cancel_requested = true;
+  // Yes to the progress page's Cancel stops the run here, between two steps.
+  if (e.run.cancel_requested && !e.uninstalling) Abort();
+}
 
 void WaitSinceStatus(int ms) {
-  if (Engine().AutomaticMode) return;
-  for (int round = 0; round < ms && GetTickCount() - g_status_time < DWORD(ms); ++round) {
+  const EngineState& e = Engine();
+  if (e.AutomaticMode) return;
+  // A Cancel confirmed meanwhile ends the wait: the run stops at its next step.
+  for (int round = 0; round < ms && GetTickCount() - g_status_time < DWORD(ms) && !e.run.cancel_requested; ++round) {
     static_cast<void>(PumpWaitingMessages());  // the wait is short; a stop comes with the next step
     Sleep(50);
   }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "core/code_page.h"
 #include "core/restart_move.h"
@@ -24,23 +25,68 @@
 namespace ks {
 namespace {
 
-constexpr WORD kIconGroupId = 1;  // the engine carries no icon of its own
+constexpr WORD kIconGroupId = 1;  // the engine's own program icon, which the uninstaller icon replaces
 
-// Puts the icon file's pictures into the program as its one icon group.
+// A resource of the running engine, kept when the uninstaller's resources are rewritten.
+struct KeptResource {
+  std::u16string type, name;  // "#N" for numbered ones
+  WORD language = 0;
+  const void* data = nullptr;
+  DWORD size = 0;
+};
+
+std::u16string ResourceKey(LPCWSTR id) {
+  return IS_INTRESOURCE(id) ? u"#" + Widen(std::to_string(uintptr_t(id))) : U16(id);
+}
+
+LPCWSTR ResourceId(const std::u16string& key) {
+  return key[0] == u'#' ? MAKEINTRESOURCEW(std::stoi(std::string(key.begin() + 1, key.end()))) : W(key);
+}
+
+BOOL CALLBACK KeepLanguage(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR param) {
+  HRSRC info = FindResourceExW(module, type, name, language);
+  HGLOBAL data = info ? LoadResource(module, info) : nullptr;
+  if (data) {
+    reinterpret_cast<std::vector<KeptResource>*>(param)->push_back(
+        {ResourceKey(type), ResourceKey(name), language, LockResource(data), SizeofResource(module, info)});
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK KeepName(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param) {
+  EnumResourceLanguagesW(module, type, name, KeepLanguage, param);
+  return TRUE;
+}
+
+BOOL CALLBACK KeepType(HMODULE module, LPWSTR type, LONG_PTR param) {
+  if (type != RT_ICON && type != RT_GROUP_ICON) EnumResourceNamesW(module, type, KeepName, param);
+  return TRUE;
+}
+
+// Rewrites the program's resources as the engine's own (it is this engine's
+// image) without its icon, plus the icon file's pictures as the one icon
+// group: the engine's icon is replaced, with no second group and no image of
+// it left behind.
 bool ReplaceIcon(const std::u16string& program, const IconGroup& icon) {
-  HANDLE update = BeginUpdateResourceW(W(program), FALSE);
+  std::vector<KeptResource> kept;
+  EnumResourceTypesW(GetModuleHandleW(nullptr), KeepType, reinterpret_cast<LONG_PTR>(&kept));
+  HANDLE update = BeginUpdateResourceW(W(program), TRUE);
   if (!update) {
     Engine().log.LogText(u"Failed to open uninstaller for icon replacement.\r\n");
     return false;
   }
+  const WORD neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
   bool ok = true;
+  for (const KeptResource& r : kept) {
+    ok = ok && UpdateResourceW(update, ResourceId(r.type), ResourceId(r.name), r.language, const_cast<void*>(r.data),
+                               r.size);
+  }
   for (size_t i = 0; i < icon.images.size() && ok; ++i) {
-    ok = UpdateResourceW(update, RT_ICON, MAKEINTRESOURCEW(kIconGroupId + i), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+    ok = UpdateResourceW(update, RT_ICON, MAKEINTRESOURCEW(kIconGroupId + i), neutral,
                          const_cast<uint8_t*>(icon.images[i].data()), DWORD(icon.images[i].size()));
   }
-  ok = ok && UpdateResourceW(update, RT_GROUP_ICON, MAKEINTRESOURCEW(kIconGroupId),
-                             MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), const_cast<uint8_t*>(icon.group.data()),
-                             DWORD(icon.group.size()));
+  ok = ok && UpdateResourceW(update, RT_GROUP_ICON, MAKEINTRESOURCEW(kIconGroupId), neutral,
+                             const_cast<uint8_t*>(icon.group.data()), DWORD(icon.group.size()));
   ok = EndUpdateResourceW(update, !ok) && ok;
   if (!ok) Engine().log.LogText(u"Failed to replace uninstaller icon.\r\n");
   return ok;

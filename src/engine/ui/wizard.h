@@ -23,8 +23,10 @@ class Wizard {
   virtual bool MustUninstall() = 0;
 };
 
-// Until the pages are drawn, an attended run takes every page's default: the
-// questions and message boxes around them still reach the user.
+// Takes every page's default without showing anything (tests of the flow).
 Wizard& DefaultWizard();
+
+// The pages drawn from the engine's dialog templates.
+Wizard& Win32Wizard();
 
 }  // namespace ks
