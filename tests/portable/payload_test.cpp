@@ -199,7 +199,7 @@ TEST(Payload, StopDuringInflationIsACancelNotDamage) {
     EXPECT_EQ(r.Next(50000, rec, content), stop ? kPayloadCancelled : kPayloadOk) << stop;
     // One chunk, one report; a stop there leaves no content behind.
     EXPECT_EQ(calls, 1);
-    if (stop) EXPECT_TRUE(content.empty());
+    if (stop) { EXPECT_TRUE(content.empty()); }
   }
 }
 
@@ -352,7 +352,7 @@ TEST(Payload, ChunksDecodedAheadGiveTheSameRecordsAndCodes) {
         EXPECT_EQ(got, items[i].content) << i;
       }
       EXPECT_EQ(r.Finish(), kPayloadOk);
-      if (chunk < 5000) EXPECT_GT(worker.started, 3);
+      if (chunk < 5000) { EXPECT_GT(worker.started, 3); }
 
       // A damaged last chunk is found when it is needed, with its code.
       Bytes damaged = area;
@@ -376,7 +376,7 @@ TEST(Payload, ChunksDecodedAheadGiveTheSameRecordsAndCodes) {
       FileRecord rec;
       ASSERT_EQ(r3.Begin(sizes[0], rec), kPayloadOk);
       ASSERT_EQ(r3.EndContent(), kPayloadOk);
-      if (chunk < 5000) EXPECT_EQ(r3.Finish(), kErrPayloadLeft);
+      if (chunk < 5000) { EXPECT_EQ(r3.Finish(), kErrPayloadLeft); }
     }
   }
 }
