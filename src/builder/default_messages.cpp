@@ -70,7 +70,7 @@ constexpr std::array<std::string_view, kMessageCount> kMessages = {
     // 26: progress text while shortcuts are made.
     "Creating shortcuts...",
     // 27: label of the password field.
-    "Please type the installation password:",
+    "Password:",
     // 28: question when Cancel is clicked on the progress page.
     "Do you really want to stop installing <product>?",
     // 29: status while payload data is unpacked.

@@ -78,7 +78,7 @@ constexpr std::array<std::string_view, kMessageCount> kGermanMessages = {
     // 26: progress text while shortcuts are made.
     "Verknüpfungen werden erstellt...",
     // 27: label of the password field.
-    "Bitte geben Sie das Installationskennwort ein:",
+    "Kennwort:",
     // 28: question when Cancel is clicked on the progress page.
     "Möchten Sie die Installation von <product> wirklich abbrechen?",
     // 29: status while payload data is unpacked.

@@ -75,7 +75,7 @@ constexpr std::array<std::string_view, kMessageCount> kSpanishMessages = {
     // 26: progress text while shortcuts are made.
     "Creando accesos directos...",
     // 27: label of the password field.
-    "Escriba la contraseña de instalación:",
+    "Contraseña:",
     // 28: question when Cancel is clicked on the progress page.
     "¿Está seguro de que desea detener la instalación de <product>?",
     // 29: status while payload data is unpacked.

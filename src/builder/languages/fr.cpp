@@ -78,7 +78,7 @@ constexpr std::array<std::string_view, kMessageCount> kFrenchMessages = {
     // 26: progress text while shortcuts are made.
     "Création des raccourcis...",
     // 27: label of the password field.
-    "Veuillez saisir le mot de passe d'installation\u00a0:",
+    "Mot de passe\u00a0:",
     // 28: question when Cancel is clicked on the progress page.
     "Voulez-vous vraiment arrêter l'installation de <product>\u00a0?",
     // 29: status while payload data is unpacked.

@@ -75,7 +75,7 @@ constexpr std::array<std::string_view, kMessageCount> kItalianMessages = {
     // 26: progress text while shortcuts are made.
     "Creazione dei collegamenti in corso...",
     // 27: label of the password field.
-    "Immettere la password di installazione:",
+    "Password:",
     // 28: question when Cancel is clicked on the progress page.
     "Interrompere l'installazione di <product>?",
     // 29: status while payload data is unpacked.

@@ -78,7 +78,7 @@ constexpr std::array<std::string_view, kMessageCount> kJapaneseMessages = {
     // 26: progress text while shortcuts are made.
     "ショートカットを作成しています...",
     // 27: label of the password field.
-    "インストール パスワードを入力してください:",
+    "パスワード:",
     // 28: question when Cancel is clicked on the progress page.
     "<product> のインストールを中止しますか?",
     // 29: status while payload data is unpacked.

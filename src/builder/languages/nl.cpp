@@ -76,7 +76,7 @@ constexpr std::array<std::string_view, kMessageCount> kDutchMessages = {
     // 26: progress text while shortcuts are made.
     "Snelkoppelingen worden gemaakt...",
     // 27: label of the password field.
-    "Typ het installatiewachtwoord:",
+    "Wachtwoord:",
     // 28: question when Cancel is clicked on the progress page.
     "Weet u zeker dat u de installatie van <product> wilt stoppen?",
     // 29: status while payload data is unpacked.

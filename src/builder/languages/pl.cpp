@@ -76,7 +76,7 @@ constexpr std::array<std::string_view, kMessageCount> kPolishMessages = {
     // 26: progress text while shortcuts are made.
     "Tworzenie skrótów...",
     // 27: label of the password field.
-    "Wpisz hasło instalacji:",
+    "Hasło:",
     // 28: question when Cancel is clicked on the progress page.
     "Czy na pewno chcesz przerwać instalację programu <product>?",
     // 29: status while payload data is unpacked.

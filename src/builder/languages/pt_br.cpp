@@ -75,7 +75,7 @@ constexpr std::array<std::string_view, kMessageCount> kBrazilianPortugueseMessag
     // 26: progress text while shortcuts are made.
     "Criando atalhos...",
     // 27: label of the password field.
-    "Digite a senha de instalação:",
+    "Senha:",
     // 28: question when Cancel is clicked on the progress page.
     "Deseja realmente interromper a instalação de <product>?",
     // 29: status while payload data is unpacked.

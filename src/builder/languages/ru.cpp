@@ -76,7 +76,7 @@ constexpr std::array<std::string_view, kMessageCount> kRussianMessages = {
     // 26: progress text while shortcuts are made.
     "Создание ярлыков...",
     // 27: label of the password field.
-    "Введите пароль установки:",
+    "Пароль:",
     // 28: question when Cancel is clicked on the progress page.
     "Вы действительно хотите прервать установку программы <product>?",
     // 29: status while payload data is unpacked.

@@ -73,7 +73,7 @@ constexpr std::array<std::string_view, kMessageCount> kSimplifiedChineseMessages
     // 26: progress text while shortcuts are made.
     "正在创建快捷方式...",
     // 27: label of the password field.
-    "请输入安装密码：",
+    "密码：",
     // 28: question when Cancel is clicked on the progress page.
     "确实要停止安装 <product> 吗？",
     // 29: status while payload data is unpacked.
