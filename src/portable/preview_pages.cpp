@@ -73,7 +73,7 @@ std::vector<PageName> NamePages(const std::vector<SeenWindow>& seen, const std::
                        TemplateName(licence ? "LicenseDlg" : "ReadmeDlg", variants[licence ? 2 : 3])});
       page_seen = true;
     } else if (Has(w, kMessageText) && !page_seen && variants[0] == 0) {
-      names.push_back({"Greeting", "greeting", ""});
+      names.push_back({"Greeting", "greeting", "message box"});
       page_seen = true;
     } else if (Has(w, kMessageText)) {
       names.push_back({"Message: " + w.caption, Slug(w.caption), ""});

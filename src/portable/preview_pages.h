@@ -27,7 +27,7 @@ struct SeenWindow {
 struct PageName {
   std::string title;   // "Destination folder"
   std::string slug;    // "folder", for file names
-  std::string template_name;  // "ChooseDirDlg3"; empty for message boxes and the screen
+  std::string template_name;  // "ChooseDirDlg3"; "message box" for the plain greeting; else empty
 };
 
 // Names the windows of one walk in the order they showed. `variants` are the

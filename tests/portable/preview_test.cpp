@@ -72,6 +72,7 @@ TEST(PreviewPages, PlainPagesAndTheGreetingMessageBox) {
   ASSERT_EQ(names.size(), 4u);
   EXPECT_EQ(names[0].template_name, "LanguageDlg2");
   EXPECT_EQ(names[1].title, "Greeting");
+  EXPECT_EQ(names[1].template_name, "message box");
   EXPECT_EQ(names[2].template_name, "ChooseDirDlg2");
   EXPECT_EQ(names[3].title, "Message: Hello Setup");
   // With a greeting template, a box before the pages is only a message.
