@@ -77,6 +77,9 @@ constexpr NamedOption kOptions[] = {
     {"reinstall_batch_same_version_only", FlagWord::kArchiveFlags, kArcReinstallSameVersionOnly, false},
     {"restore_point", FlagWord::kArchiveFlags, kArcRestorePoint, false},
     {"uninstaller_image", FlagWord::kArchiveFlags, kArcUninstallerImage, true},
+    {"run_second_checked", FlagWord::kArchiveFlags, kArcLaunchChecked, false},
+    {"open_first_checked", FlagWord::kArchiveFlags, kArcOpenFirstChecked, false},
+    {"open_third_checked", FlagWord::kArchiveFlags, kArcOpenThirdChecked, false},
     {"pre_install_batch_label", FlagWord::kArchiveFlags, kArcPreBatchLabel, false},
     {"post_install_batch_label", FlagWord::kArchiveFlags, kArcPostBatchLabel, false},
     {"upgrade_batch_label", FlagWord::kArchiveFlags, kArcUpgradeBatchLabel, false},
@@ -90,22 +93,6 @@ constexpr NamedOption kOptions[] = {
     {"no_registry_on_removable", FlagWord::kArchiveFlags, kArcNoRegistryOnRemovable, false},
     {"no_associations_on_removable", FlagWord::kArchiveFlags, kArcNoAssociationsOnRemovable, false},
     {"no_firewall_on_removable", FlagWord::kArchiveFlags, kArcNoFirewallOnRemovable, false},
-};
-
-// Options the engine stores but does not act on yet, and what is missing.
-struct NotYet {
-  std::string_view option, missing;
-};
-constexpr std::string_view kNoPages = "the wizard pages are not drawn";
-constexpr std::string_view kNoMainWindow = "there is no main window";
-constexpr NotYet kNotYet[] = {
-    {"folder_page", kNoPages},
-    {"start_menu_page", kNoPages},
-    {"progress_page", kNoPages},
-    {"dialog_icons", kNoPages},
-    {"button_images", kNoPages},
-    {"no_cancel", kNoPages},
-    {"keep_fallback_title", kNoMainWindow},
 };
 
 constexpr size_t kMaxNoDowngradeBelow = 255;  // a Str8 field
@@ -441,11 +428,6 @@ bool Compiler::Options(const toml::table* t, Settings& s, uint32_t& archive_flag
       if (!value.is_boolean())
         return Fail(value, "option '" + std::string(name) + "' must be true or false");
       chosen[it->name] = value.as_boolean()->get();
-      auto not_yet = std::find_if(std::begin(kNotYet), std::end(kNotYet),
-                                  [&](const NotYet& n) { return n.option == name; });
-      if (not_yet != std::end(kNotYet) && value.as_boolean()->get())
-        Warn(value, "option '" + std::string(name) + "' is stored, but this engine does not act on it yet: " +
-                        std::string(not_yet->missing));
     }
   }
   for (const NamedOption& o : kOptions) {

@@ -52,7 +52,7 @@ struct PayloadFile {
 
 struct Project {
   Settings settings;
-  // Settings written in the project that the engine stores but does not act on yet.
+  // What the project asks for that builds but may not do what the author expects.
   std::vector<ProjectError> warnings;
   uint32_t archive_flags = 0;
   // Blowfish key from [archive] key; derived at build time when absent.

@@ -21,6 +21,9 @@ constexpr uint32_t kMaxFileSize = 0x40000000;
 enum : uint32_t {
   kArcReinstallSameVersionOnly = 0x1,
   kArcRestorePoint = 0x2,
+  kArcLaunchChecked = 0x4,     // the Summary page's boxes start checked
+  kArcOpenFirstChecked = 0x8,
+  kArcOpenThirdChecked = 0x10,
   kArcUninstallerImage = 0x20,
   kArcPreBatchLabel = 0x40,
   kArcPostBatchLabel = 0x80,

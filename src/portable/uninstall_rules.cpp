@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "portable/http_message.h"
 #include "portable/path_rules.h"
 #include "portable/text.h"
 
@@ -115,6 +116,19 @@ std::vector<SharedFileEntry> ParseSharedFiles(std::u16string_view text) {
     out.push_back(std::move(entry));
   }
   return out;
+}
+
+std::u16string SupportAddress(std::u16string_view offer) {
+  auto space = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+  while (!offer.empty() && space(offer.front())) offer.remove_prefix(1);
+  while (!offer.empty() && space(offer.back())) offer.remove_suffix(1);
+  std::string utf8 = Utf16ToUtf8(offer);
+  if (ParseHttpUrl(utf8)) return std::u16string(offer);
+  std::string scheme = utf8.substr(0, 7);
+  for (char& c : scheme) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  bool mail = scheme == "mailto:" && utf8.find('@') > 7 && utf8.find('@') != std::string::npos &&
+              std::none_of(utf8.begin(), utf8.end(), [](char c) { return uint8_t(c) <= ' '; });
+  return mail ? std::u16string(offer) : std::u16string();
 }
 
 }  // namespace ks

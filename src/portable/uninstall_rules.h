@@ -71,4 +71,8 @@ struct SharedFileEntry {
 // markers removed in the order "^", " ", 0xA9. Empty names are skipped.
 std::vector<SharedFileEntry> ParseSharedFiles(std::u16string_view text);
 
+// The address the support-offer dialog opens: `SupportOffer` trimmed, when it
+// is an http(s) address a browser can open or a "mailto:" address; else "".
+std::u16string SupportAddress(std::u16string_view offer);
+
 }  // namespace ks

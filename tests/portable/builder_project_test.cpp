@@ -935,31 +935,13 @@ TEST_F(ProjectRefusals, LanguagesArePickedByCodeOrNameWithTheirOwnTexts) {
   }
 }
 
-TEST_F(ProjectRefusals, OptionsTheEngineDoesNotActOnYetAreWarnedAbout) {
-  Project p = Parsed(
-      "[product]\nname = \"A\"\ntitle = \"Big A\"\n"                            // 1-3: shown, no warning
-      "[options]\nkeep_fallback_title = true\nfolder_page = true\nno_cancel = false\n"  // 4-7
-      "uninstall_shortcut = true\nwrite_log = true\n"                          // 8-9
-      "[batches]\npost_install = \"echo done\"\n"                              // 10-11: runs, no warning
-      "[[files]]\nsource = \"single.dat\"\nstart_menu_shortcut = true\n");      // 12-14
-  std::vector<std::string> lines;
-  for (const ProjectError& w : p.warnings) lines.push_back(w.WarningText());
-  // One line per written option, in the file's order, with its place.
-  // Shortcuts are made now: the uninstaller shortcut and the file's shortcut build without a warning.
-  ASSERT_EQ(lines.size(), 2u) << testing::PrintToString(lines);
-  const struct {
-    const char* place;
-    const char* names;
-  } kExpected[] = {{"p.toml:5:23: warning: ", "'keep_fallback_title'"},
-                   {"p.toml:6:15: warning: ", "'folder_page'"}};
-  for (size_t i = 0; i < lines.size(); ++i) {
-    EXPECT_EQ(lines[i].rfind(kExpected[i].place, 0), 0u) << lines[i];
-    EXPECT_NE(lines[i].find(kExpected[i].names), std::string::npos) << lines[i];
-  }
-  EXPECT_TRUE(Parsed("[product]\nname = \"A\"\n[options]\nwrite_log = true\nfolder_page = false\n").warnings.empty());
-  // The PATH entry and folder rights are carried out now: no warning.
-  EXPECT_TRUE(Parsed("[product]\nname = \"A\"\n[options]\nadd_to_path = true\nfolder_rights = true\n"
-                     "shared_folder_rights = true\n")
+TEST_F(ProjectRefusals, EveryOptionTheEngineActsOnBuildsWithoutWarning) {
+  // The wizard's options were once only stored; the pages act on all of them now.
+  EXPECT_TRUE(Parsed("[product]\nname = \"A\"\ntitle = \"Big A\"\n[options]\nkeep_fallback_title = true\n"
+                     "folder_page = true\nstart_menu_page = true\nprogress_page = true\ndialog_icons = true\n"
+                     "button_images = true\nno_cancel = true\nrun_second_checked = true\nuninstall_shortcut = true\n"
+                     "write_log = true\nadd_to_path = true\nfolder_rights = true\nshared_folder_rights = true\n"
+                     "[[files]]\nsource = \"single.dat\"\nstart_menu_shortcut = true\n")
                   .warnings.empty());
 }
 

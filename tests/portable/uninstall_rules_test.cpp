@@ -1,6 +1,7 @@
 // The uninstall run's pure rules: flag words, folder order, the self-deletion batch.
 #include <gtest/gtest.h>
 
+#include "portable/text.h"
 #include "portable/uninstall_rules.h"
 
 namespace ks {
@@ -73,6 +74,25 @@ TEST(UninstallRules, SharedFilesWithTheirMarkers) {
             want);
   EXPECT_TRUE(ParseSharedFiles(u"").empty());
   EXPECT_TRUE(ParseSharedFiles(u"\"unterminated").empty());
+}
+
+TEST(UninstallRules, SupportAddressTakesTrimmedWebAndMailAddressesOnly) {
+  const struct {
+    std::u16string offer, address;
+  } kCases[] = {
+      {u"  https://help.example.com/acme \r\n", u"https://help.example.com/acme"},
+      {u"HTTP://example.com", u"HTTP://example.com"},
+      {u"mailto:help@example.com", u"mailto:help@example.com"},
+      {u"", u""},
+      {u"   ", u""},
+      {u"help.example.com", u""},         // no scheme
+      {u"ftp://example.com", u""},        // not for a browser page
+      {u"https://", u""},                 // no host
+      {u"mailto:", u""},
+      {u"mailto:a b@example.com", u""},   // a space inside
+      {u"file:///C:/Windows/x.exe", u""},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(SupportAddress(c.offer), c.address) << Utf16ToUtf8(c.offer);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "setup/engine_state.h"
 #include "setup/messages.h"
 #include "setup/run_values.h"
+#include "ui/pages.h"
 #include "uninstall/conditional_deletions.h"
 
 namespace ks {
@@ -30,7 +31,8 @@ std::u16string EngineSink::Text(int number) { return ks::Text(number); }
 
 void EngineSink::Status(std::u16string_view text) { StatusText(std::u16string(text)); }
 
-void EngineSink::Progress(int percent) { ks::Progress(percent); }
+// The next Pump lets the position through (and stops a cancelled run cleanly).
+void EngineSink::Progress(int percent) { PostProgress(percent); }
 
 bool EngineSink::Pump() {
   // Every message check is a trip to the window server: between files a few

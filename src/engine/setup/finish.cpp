@@ -35,6 +35,7 @@
 #include "setup/messages.h"
 #include "setup/run_values.h"
 #include "ui/message_box.h"
+#include "ui/pages.h"
 #include "uninstall/uninstall_data_file.h"
 
 namespace ks {
@@ -138,7 +139,7 @@ void CommitRestorePoint(InstallRun& run) {
   run.restore_point_open = false;
 }
 
-void EndLog(InstallRun& run) {
+void EndLog(InstallRun& run, FinishChoices& choices) {
   EngineState& e = Engine();
   const Settings& s = e.settings();
   if (e.command_line.RunProgram) e.log.LogConcat({u"Launch on exit: ", *e.command_line.RunProgram, u"\r\n"});
@@ -157,6 +158,20 @@ void EndLog(InstallRun& run) {
   finish.text = [](int n) { return Text(n); };
   finish.message_box = [](const std::u16string& body, const std::u16string& caption, UINT flags) {
     return ShowMessageBox(body, caption, flags);
+  };
+  finish.show_summary = [&choices, &e](uint32_t option_flags2) {
+    const Settings& s = e.settings();
+    uint32_t flags = e.header().ArchiveFlags;
+    SummaryChoices offered, checked;
+    offered.launch = !s.FinishText2.empty();
+    offered.open_first = !s.FinishText1.empty();
+    offered.open_third = !s.FinishText3.empty();
+    offered.view_log = option_flags2 & kOpt2OfferLog;
+    checked.launch = flags & kArcLaunchChecked;
+    checked.open_first = flags & kArcOpenFirstChecked;
+    checked.open_third = flags & kArcOpenThirdChecked;
+    SummaryChoices chosen = SummaryPage(offered, checked);
+    choices = {chosen.open_first, chosen.launch, chosen.view_log, chosen.open_third};
   };
   // "Reinstall" means the same version again, whether or not the settings
   // asked to classify the installation.
@@ -241,8 +256,9 @@ void FinishInstallation(InstallRun& run) {
   SendInstallNotification(run);
   TellShellDesktopChanged();
   CommitRestorePoint(run);
-  EndLog(run);
+  CloseProgressPage();
   FinishChoices choices;  // what the Summary page offers; nothing while it is not shown
+  EndLog(run, choices);
   bool restart = AskForRestart(run);
   RunExitBatch();
   RemoveEmptyFolders(run);

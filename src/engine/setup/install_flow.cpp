@@ -37,6 +37,7 @@
 #include "setup/run_values.h"
 #include "setup/system_checks.h"
 #include "ui/message_box.h"
+#include "ui/pages.h"
 #include "uninstall/uninstall_data_file.h"
 
 namespace ks {
@@ -91,6 +92,13 @@ void ShowTextPages(InstallRun& run) {
   };
   pages(s.LicenseTexts, 63, &Wizard::License);
   pages(s.ReadmeTexts, 64, &Wizard::Readme);
+}
+
+// Shown in silent runs too when asked for: it only reports.
+void ShowProgressPage(InstallRun&) {
+  if (!(Engine().settings().OptionFlags2 & kOpt2ProgressPage)) return;
+  OpenProgressPage();
+  AddExitStep([] { CloseProgressPage(); });
 }
 
 void OpenLog(InstallRun&) {
@@ -213,7 +221,7 @@ constexpr Phase kInstallPhases[] = {
     SendStartNotification, VerifyEngine, ChooseLanguage,
     CheckBitness, CheckExcludedSystems, CheckRequiredProduct, AcquireSingleInstance, FindEarlierInstallation,
     Greet, AskPassword, ShowTextPages, ClosePrograms, ChooseDestination, ChooseStartMenu,
-    OpenLog, RestorePoint, PrepareFolders, RecordEarlierFolderValue, RunPreInstallBatches,
+    ShowProgressPage, OpenLog, RestorePoint, PrepareFolders, RecordEarlierFolderValue, RunPreInstallBatches,
     InstallFiles, RegisterComponents, CreateShortcuts, WriteRegistryEntries, AddFirewallExceptions,
     FinishInstallation};
 

@@ -8,6 +8,7 @@
 #include "setup/engine_state.h"
 #include "setup/exit.h"
 #include "ui/message_box.h"
+#include "ui/pages.h"
 
 namespace ks {
 namespace {
@@ -50,9 +51,18 @@ void Abort() {
 
 void Status(int message) { StatusText(Text(message)); }
 
-void StatusText(const std::u16string&) { g_status_time = GetTickCount(); }
+void StatusText(const std::u16string& text) {
+  ShowProgressStatus(text);
+  g_status_time = GetTickCount();
+}
 
-void Progress(int) {}
+void Progress(int step) {
+  PostProgress(step);
+  EngineState& e = Engine();
+  if (PumpWaitingMessages()) e.run.cancel_requested = true;
+  // Yes to the progress page's Cancel stops the run here, between two steps.
+  if (e.run.cancel_requested && !e.uninstalling) Abort();
+}
 
 void WaitSinceStatus(int ms) {
   if (Engine().AutomaticMode) return;

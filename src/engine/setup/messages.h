@@ -19,6 +19,8 @@ bool Question(const std::u16string& text, const std::u16string& caption);
 // Status line and progress bar: shown by the progress page once it exists.
 void Status(int message);
 void StatusText(const std::u16string& text);
+// Moves the bar and lets the waiting messages through; a Cancel the user
+// confirmed meanwhile ends the run here with the abort notice.
 void Progress(int step);
 // Waits until `ms` have passed since the last status message, pumping
 // messages in rounds of 50 ms (not in silent mode).

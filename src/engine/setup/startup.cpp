@@ -7,6 +7,7 @@
 #include "core/code_page.h"
 #include "core/fatal.h"
 #include "core/library_loader.h"
+#include "core/message_pump.h"
 #include "core/privilege.h"
 #include "core/wide.h"
 #include "net/notification.h"
@@ -25,6 +26,7 @@
 #include "ui/common_controls.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/pages.h"
 #include "ui/ui_env.h"
 #include "ui/wizard.h"
 #include "uninstall/uninstall_run.h"
@@ -77,8 +79,33 @@ void ConnectWizard() {
   ui.uninstalling = [] { return Engine().uninstalling; };
   ui.required_space = [](const std::u16string& folder) { return RequiredSpaceFor(Engine().run, folder); };
   ui.abort = [] { Abort(); };
+  ui.cancel = [] { Engine().run.cancel_requested = true; };
   ui.large_icon = e.large_icon;
   ui.small_icon = e.small_icon;
+}
+
+// The uninstaller has no settings: its dialogs take the default variant and
+// the message table saved in the uninstall data file.
+void ConnectUninstallerDialogs(UninstallCalls& calls) {
+  EngineState& e = Engine();
+  e.uninstalling = true;
+  InitCommonControls6();
+  UiEnv& ui = Ui();
+  ui.uninstalling = [] { return true; };
+  ui.large_icon = e.large_icon;
+  ui.small_icon = e.small_icon;
+  calls.texts = [](std::function<std::u16string(int)> message) { Ui().text = std::move(message); };
+  calls.support_offer = [] { return SupportOfferPage() == 1001; };
+  calls.show_progress = [] {
+    OpenProgressPage();
+    AddExitStep([] { CloseProgressPage(); });
+  };
+  calls.close_progress = [] { CloseProgressPage(); };
+  calls.progress = [](int percent) {
+    PostProgress(percent);
+    static_cast<void>(PumpWaitingMessages());  // its Cancel is disabled: nothing to stop
+  };
+  calls.status = [](const std::u16string& text) { ShowProgressStatus(text); };
 }
 
 }  // namespace
@@ -165,6 +192,7 @@ void RunEngine(HINSTANCE instance) {
     calls.main_window = [](DisplaySettings look, const std::u16string& folder) {
       CreateUninstallerWindow(std::move(look), folder);
     };
+    ConnectUninstallerDialogs(calls);
     OrderlyExit(RunUninstaller(*e.command_line.UninstallName, e.module_path, calls));
   }
 

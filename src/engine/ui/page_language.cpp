@@ -5,6 +5,7 @@
 
 #include "portable/wizard_rules.h"
 #include "ui/dialog.h"
+#include "ui/main_window.h"
 #include "ui/pages.h"
 #include "ui/res/resource.h"
 #include "ui/ui_env.h"
@@ -13,12 +14,15 @@ namespace ks {
 namespace {
 
 void Relabel(HWND dialog) {
+  const Settings* s = Ui().settings;
+  if (s && !(s->OptionFlags2 & kOpt2KeepFallbackTitle)) SetMainWindowFallbackTitle(UiText(0));
   SetItemText(dialog, KS_ID_TEXT, UiText(82));
   SetButton(dialog, KS_ID_OK, UiText(48));
   SetButton(dialog, KS_ID_CANCEL, UiText(49));
   std::u16string caption = UiText(94);
   Decorate(dialog, PageVariant(PageKind::kLanguage), &caption, UiText(65));
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  InvalidateMainWindow();
 }
 
 void Choose(HWND dialog, int index) {

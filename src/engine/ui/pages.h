@@ -21,4 +21,23 @@ bool StartMenuPage(std::u16string& folder);
 int MustUninstallPage();
 int SupportOfferPage();
 
+// The Summary page's check boxes: offered ones in, their states out.
+struct SummaryChoices {
+  bool open_first = false;  // 1023, FinishText1
+  bool launch = false;      // 1025, FinishText2
+  bool view_log = false;    // 1027
+  bool open_third = false;  // 1029, FinishText3
+};
+// `offered`: which boxes appear; `checked`: their first states. The close box
+// clears all four.
+SummaryChoices SummaryPage(const SummaryChoices& offered, const SummaryChoices& checked);
+
+// The modeless progress page: the owner of every later dialog and box while
+// it lives. Positions and status lines for a page that is not there are dropped.
+void OpenProgressPage();
+void CloseProgressPage();
+HWND ProgressPageWindow();
+void PostProgress(int percent);
+void ShowProgressStatus(const std::u16string& text);
+
 }  // namespace ks

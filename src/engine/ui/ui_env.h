@@ -19,6 +19,7 @@ struct UiEnv {
   std::function<bool()> uninstalling;
   std::function<uint64_t(const std::u16string& folder)> required_space;  // the folder page's estimate
   std::function<void()> abort;  // the abort notice and exit (does not return)
+  std::function<void()> cancel;  // Yes to the progress page's Cancel: the run stops at its next pump
   HICON large_icon = nullptr, small_icon = nullptr;
 };
 

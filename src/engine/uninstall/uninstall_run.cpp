@@ -178,6 +178,18 @@ bool Confirmed(UninstallRun& run) {
   return run.Show(run.Message(53), run.Message(55), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+// Step 9: true when the user took the support offer instead of uninstalling.
+bool TookSupportOffer(UninstallRun& run) {
+  if (run.silent || !run.calls.support_offer) return false;
+  RegistryKey key;
+  std::u16string offer;
+  if (Opened(OpenProductKey(run, key, KEY_READ))) offer = key.ReadValueText(u"SupportOffer", u"");
+  std::u16string address = SupportAddress(offer);
+  if (address.empty() || !run.calls.support_offer()) return false;
+  OpenDocument(address);
+  return true;
+}
+
 void DeleteInstallLog(UninstallRun& run) {
   if (run.option_flags2 & kOpt2KeepInstallLog) return;
   Status(run, run.Message(68));
@@ -451,6 +463,7 @@ void RemoveProduct(UninstallRun& run) {
 
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
   Progress(run, 100);
+  if ((run.option_flags2 & kOpt2ProgressPage) && run.calls.close_progress) run.calls.close_progress();
 }
 
 void EndRun(UninstallRun& run) {
@@ -495,8 +508,10 @@ ExitCode RunUninstaller(const std::u16string& product_name, const std::u16string
   run.calls = calls;
   run.silent = calls.silent;
   if (!ReadProductKey(run) || !LoadData(run)) return ExitCode::kRefused;
+  if (run.calls.texts) run.calls.texts([&run](int n) { return run.Message(n); });
   CloseListedPrograms(run);
-  if (!Confirmed(run) || !UserClosedPrograms(run)) return ExitCode::kCancelled;
+  if (!Confirmed(run) || TookSupportOffer(run) || !UserClosedPrograms(run)) return ExitCode::kCancelled;
+  if (run.calls.show_progress) run.calls.show_progress();
   // Read before the removal, which takes the key away on a clean run.
   std::u16string notify_url;
   {

@@ -29,6 +29,12 @@ struct UninstallCalls {
   std::function<void(const std::u16string& url, const std::u16string& version)> notify;
   // Creates the main window from the saved look; `folder` holds "uninstall.ico".
   std::function<void(DisplaySettings look, const std::u16string& folder)> main_window;
+  // The dialogs and boxes: `texts` hands them the saved message table once it
+  // is loaded; the support offer answers true when the user takes it.
+  std::function<void(std::function<std::u16string(int)> message)> texts;
+  std::function<bool()> support_offer;
+  std::function<void()> show_progress;
+  std::function<void()> close_progress;
 };
 
 // What the uninstall run reads, decides and its phases produce.
