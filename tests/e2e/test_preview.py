@@ -19,7 +19,8 @@ EXAMPLE = os.path.join(harness.ROOT, "examples", "hello", "project.toml")
 SCREENS = os.path.join(harness.SCREENS_DIR, "preview")
 TOOLS = ("wine", "wineserver", "wineboot", "Xvfb")
 # The example's pages in the order the installer shows them.
-EXAMPLE_PAGES = ["Main window", "Greeting", "Licence", "Readme", "Destination folder", "Start-menu folder"]
+EXAMPLE_PAGES = ["Main window", "Greeting", "Licence", "Readme", "Destination folder", "Start-menu folder", "Progress",
+                 "Summary"]
 FIGURE = re.compile(r'<img src="([^"]+)" width="(\d+)" height="(\d+)" alt="[^"]*"><figcaption>(\d+)\. (.*?)'
                     r'(?: <small>\((.*?)\)</small>)?</figcaption>')
 
@@ -92,7 +93,7 @@ class ExamplePreviewTest(unittest.TestCase):
 
     def test_every_variant_shows_every_page_in_order(self):
         self.assertEqual(self.result.returncode, 0, self.result.stderr)
-        self.assertIn("keldwick: wrote 18 screenshots and ", self.result.stdout)
+        self.assertIn("keldwick: wrote 24 screenshots and ", self.result.stdout)
         self.assertEqual(list(self.index), ["Every page plain", "Every page with the side picture",
                                             "Every page with the banner"])
         suffix = {"Every page plain": "2", "Every page with the side picture": "", "Every page with the banner": "3"}
@@ -103,6 +104,8 @@ class ExamplePreviewTest(unittest.TestCase):
                 templates = dict((s[4], s[5]) for s in shots)
                 self.assertEqual(templates["Destination folder"], "ChooseDirDlg" + suffix[heading])
                 self.assertEqual(templates["Licence"], "LicenseDlg" + suffix[heading])
+                self.assertEqual(templates["Progress"], "ProgressDlg" + suffix[heading])
+                self.assertEqual(templates["Summary"], "SummaryDlg" + suffix[heading])
                 # The plain greeting is a message box; the banner template serves any other value.
                 self.assertEqual(templates["Greeting"], {"2": "message box", "": "GreetingDlg", "3": "GreetingDlg3"}
                                  [suffix[heading]])
@@ -153,7 +156,8 @@ class PasswordPreviewTest(unittest.TestCase):
         with open(os.path.join(out, "index.html"), encoding="utf-8") as f:
             index = sections(f.read())
         shots = index["The pages as the project sets them"]
-        # A wrong password would bring a message and the page again.
+        # A wrong password would bring a message and the page again. Without
+        # finish items the end is a message box, not the Summary page.
         self.assertEqual([(s[4], s[5]) for s in shots],
                          [("Main window", ""), ("Password", "EnterPassword"), ("Destination folder", "ChooseDirDlg3"),
                           ("Message: Installation Complete", "")])
