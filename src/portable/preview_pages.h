@@ -14,7 +14,6 @@ constexpr int kOk = 1001, kCancel = 1003, kViewer = 1005, kProgressBar = 1007, k
               kOpenDocument2 = 1029, kSpaceRequired = 1036, kLink = 1040;
 // A message box's text control.
 constexpr int kMessageText = 0xFFFF;
-constexpr const char kMainWindowClass[] = "SEA Window Class";
 
 // One window as the probe reported it.
 struct SeenWindow {

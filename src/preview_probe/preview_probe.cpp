@@ -217,6 +217,11 @@ class Walk {
       if (hwnd != except && !handled_.count(hwnd) && ClassOf(hwnd) == L"#32770") return hwnd;
     return nullptr;
   }
+  // The main window lies below the pages: known before a page is handled.
+  void FindMainWindow(const std::vector<HWND>& windows) {
+    for (HWND hwnd : windows)
+      if (ClassOf(hwnd) == L"SEA Window Class") main_window_ = hwnd;
+  }
   void Progress(HWND dialog, Shot shot);
   void Answer(HWND dialog, const Shot& shot);
   void Report(const char* stopped, bool exited, DWORD code);
@@ -293,13 +298,11 @@ int Walk::Run() {
     if (GetTickCount() - start >= o_.timeout_ms) stopped = "timeout";
     if (shots_.size() >= kMaxShots) stopped = "too-many-pages";
     if (stopped) break;
-    for (HWND hwnd : VisibleWindows(pid_)) {
-      if (handled_.count(hwnd)) continue;
+    std::vector<HWND> windows = VisibleWindows(pid_);
+    FindMainWindow(windows);
+    for (HWND hwnd : windows) {
+      if (handled_.count(hwnd) || hwnd == main_window_) continue;
       std::wstring cls = ClassOf(hwnd);
-      if (cls == L"SEA Window Class") {
-        main_window_ = hwnd;
-        continue;
-      }
       handled_.insert(hwnd);
       if (cls != L"#32770") continue;
       Shot shot = Describe(hwnd);
@@ -309,6 +312,7 @@ int Walk::Run() {
       }
       Sleep(o_.settle_ms);
       if (!IsWindowVisible(hwnd)) continue;
+      if (!screen_taken_ && !main_window_) FindMainWindow(VisibleWindows(pid_));
       if (!screen_taken_ && main_window_ && IsWindowVisible(main_window_)) {
         screen_taken_ = true;
         Shot screen;
