@@ -1,6 +1,6 @@
 """keldwick preview: the example project's pages in every template variant as
-PNGs with an index (they land in out/screens/preview), the password page
-answered with the project's password, and the message when Wine or Xvfb is
+PNGs with an index (they land in out/screens/preview), the language page and
+the password page answered with the project's password, and the message when Wine or Xvfb is
 missing. Each preview makes its own Wine prefix and Xvfb display."""
 import os
 import re
@@ -141,7 +141,7 @@ class ExamplePreviewTest(unittest.TestCase):
 
 
 class PasswordPreviewTest(unittest.TestCase):
-    def test_the_password_page_is_shot_and_answered(self):
+    def test_language_and_password_pages_are_shot_and_answered(self):
         need_tools()
         d = scratch("password")
         files = os.path.join(harness.ROOT, "examples", "hello", "files").replace("\\", "\\\\")
@@ -149,7 +149,7 @@ class PasswordPreviewTest(unittest.TestCase):
             f.write(f'[product]\nname = "KS Preview Password"\npassword = "open sesame"\n'
                     f'[options]\nno_greeting = true\nfolder_page = true\n'
                     f'[wizard]\ndialogs = {{ folder = "banner" }}\n'
-                    f'[[files]]\nsource = "{files}"\n[[languages]]\nname = "English"\n')
+                    f'[[files]]\nsource = "{files}"\n[[languages]]\nname = "English"\n[[languages]]\nname = "de"\n')
         out = os.path.join(d, "out")
         r = preview(os.path.join(d, "project.toml"), "-o", out)
         self.assertEqual(r.returncode, 0, r.stderr)
@@ -159,7 +159,7 @@ class PasswordPreviewTest(unittest.TestCase):
         # A wrong password would bring a message and the page again. Without
         # finish items the end is a message box, not the Summary page.
         self.assertEqual([(s[4], s[5]) for s in shots],
-                         [("Main window", ""), ("Password", "EnterPassword"), ("Destination folder", "ChooseDirDlg3"),
+                         [("Main window", ""), ("Language", "LanguageDlg"), ("Password", "EnterPassword"), ("Destination folder", "ChooseDirDlg3"),
                           ("Message: Installation Complete", "")])
         for s in shots:
             read_png(os.path.join(out, s[0]))
