@@ -252,6 +252,8 @@ void Walk::Progress(HWND dialog, Shot shot) {
   }
   handled_.insert(question);
   SetWindowPos(question, nullptr, -4000, -4000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Drawn as the active window it is while the installation runs.
+  SendMessageTimeoutW(dialog, WM_NCACTIVATE, TRUE, 0, SMTO_ABORTIFHUNG, kTextTimeoutMs, nullptr);
   Sleep(o_.settle_ms);
   TakeWindow(dialog, std::move(shot));
   Press(question, IDNO);
