@@ -358,7 +358,8 @@ int PreviewCommand(const std::vector<std::string>& args, const fs::path& default
       o.keep = true;
     } else if (a == "--define" || a == "-D") {
       std::string d;
-      if (!value(d) || !ParseDefine(d, o.defines, problem)) return Usage(problem.empty() ? a + " needs NAME=VALUE" : problem);
+      if (!value(d)) return Usage(a + " needs NAME=VALUE");
+      if (!ParseDefine(d, o.defines, problem)) return Usage(problem);
     } else if (a.starts_with("--define=")) {
       if (!ParseDefine(std::string_view(a).substr(9), o.defines, problem)) return Usage(problem);
     } else if (!a.empty() && a[0] == '-') {

@@ -30,7 +30,9 @@ constexpr PageKind kKinds[] = {
     {kOpenDocument, "Summary", "summary", "SummaryDlg", 7},
 };
 
-bool Has(const SeenWindow& w, int id) { return std::find(w.controls.begin(), w.controls.end(), id) != w.controls.end(); }
+bool Has(const SeenWindow& w, int id) {
+  return std::find(w.controls.begin(), w.controls.end(), id) != w.controls.end();
+}
 
 std::string Slug(const std::string& text) {
   std::string s;

@@ -207,7 +207,10 @@ class Walk {
     RECT r;
     if (IsWindowVisible(hwnd) && GetWindowRect(hwnd, &r)) Take(std::move(shot), r);
   }
-  void Press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id))); }
+  // Posted, not sent: the button's handler may open the next modal page.
+  void Press(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
+  }
   bool Usable(HWND dialog, int id) {
     HWND b = GetDlgItem(dialog, id);
     return b && IsWindowVisible(b) && IsWindowEnabled(b);
@@ -271,9 +274,11 @@ void Walk::Answer(HWND dialog, const Shot& shot) {
                         kTextTimeoutMs, nullptr);
   // The finish actions would start programs in the throw-away prefix.
   for (int id : {kOpenDocument, kLaunch, kOpenLog, kOpenDocument2})
-    if (HWND box = GetDlgItem(dialog, id)) SendMessageTimeoutW(box, BM_SETCHECK, BST_UNCHECKED, 0, SMTO_ABORTIFHUNG, kTextTimeoutMs, nullptr);
+    if (HWND box = GetDlgItem(dialog, id))
+      SendMessageTimeoutW(box, BM_SETCHECK, BST_UNCHECKED, 0, SMTO_ABORTIFHUNG, kTextTimeoutMs, nullptr);
   if (Usable(dialog, kOk)) return Press(dialog, kOk);
-  LRESULT def = SendMessageW(dialog, DM_GETDEFID, 0, 0);
+  DWORD_PTR def = 0;
+  SendMessageTimeoutW(dialog, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, kTextTimeoutMs, &def);
   if (HIWORD(def) == DC_HASDEFID && Usable(dialog, LOWORD(def))) return Press(dialog, LOWORD(def));
   if (Usable(dialog, IDOK)) Press(dialog, IDOK);
 }

@@ -159,8 +159,8 @@ class PasswordPreviewTest(unittest.TestCase):
         # A wrong password would bring a message and the page again. Without
         # finish items the end is a message box, not the Summary page.
         self.assertEqual([(s[4], s[5]) for s in shots],
-                         [("Main window", ""), ("Language", "LanguageDlg"), ("Password", "EnterPassword"), ("Destination folder", "ChooseDirDlg3"),
-                          ("Message: Installation Complete", "")])
+                         [("Main window", ""), ("Language", "LanguageDlg"), ("Password", "EnterPassword"),
+                          ("Destination folder", "ChooseDirDlg3"), ("Message: Installation Complete", "")])
         for s in shots:
             read_png(os.path.join(out, s[0]))
 

@@ -141,7 +141,9 @@ TEST(PreviewImages, ReadsBothRowOrdersAndRefusesBadFiles) {
   }
 }
 
-uint32_t Big32(const Bytes& b, size_t at) { return uint32_t(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]; }
+uint32_t Big32(const Bytes& b, size_t at) {
+  return uint32_t(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
+}
 
 TEST(PreviewImages, PngChunksCarryTheImage) {
   builder::RgbImage image;
