@@ -321,10 +321,16 @@ int Walk::Run() {
       if (!IsWindowVisible(hwnd)) continue;
       if (!screen_taken_ && !main_window_) FindMainWindow(VisibleWindows(pid_));
       if (!screen_taken_ && main_window_ && IsWindowVisible(main_window_)) {
+        // The main window alone: the first page steps aside for the shot.
         screen_taken_ = true;
+        ShowWindow(hwnd, SW_HIDE);
+        Sleep(o_.settle_ms);
         Shot screen;
         screen.kind = L"screen";
         Take(screen, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+        ShowWindow(hwnd, SW_SHOW);
+        SetForegroundWindow(hwnd);
+        Sleep(o_.settle_ms);
       }
       Shot described = shot;
       TakeWindow(hwnd, std::move(described));
