@@ -3,6 +3,7 @@
 // Xvfb display, and turns the probe's BMPs into PNGs with an index.html.
 #include "preview.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -167,12 +168,13 @@ class Session {
 
 bool Session::StartXvfb(std::string& error) {
   int fds[2];
-  if (pipe(fds) != 0) {
+  if (pipe2(fds, O_CLOEXEC) != 0) {  // fd 3 of Xvfb is a dup2, without the flag
     error = "cannot make a pipe for Xvfb";
     return false;
   }
   // Xvfb picks a free display and writes its number to fd 3.
-  std::vector<std::string> env(environ, environ + [] { size_t n = 0; while (environ[n]) ++n; return n; }());
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) env.push_back(*e);
   xvfb_ = Start({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, env,
                 work_ / "xvfb.log", fds[1]);
   close(fds[1]);
@@ -265,7 +267,8 @@ int Usage(const std::string& problem) {
 
 // One walk: the installer of `set`, its shots converted and named.
 bool WalkVariant(Session& session, const Project& base, const Bytes& engine, const fs::path& probe,
-                 const preview::VariantSet& set, const fs::path& out_dir, PreviewWalk& walk, std::string& error) {
+                 const preview::VariantSet& set, const fs::path& out_dir, PreviewWalk& walk, std::string& error,
+                 int attempts_left = 2) {
   Project project = base;
   project.settings.SilentMode = 0;  // the pages are what the preview is for
   project.settings.DialogVariants = set.variants;
@@ -307,6 +310,15 @@ bool WalkVariant(Session& session, const Project& base, const Bytes& engine, con
     seen.push_back(std::move(w));
   }
   std::vector<preview::PageName> names = preview::NamePages(seen, set.variants);
+  // A small product's progress page can come and go between two looks.
+  bool progress_seen = std::any_of(names.begin(), names.end(), [](auto& n) { return n.slug == "progress"; });
+  if (!progress_seen && (project.settings.OptionFlags2 & kOpt2ProgressPage) && report["stopped"].is_null()) {
+    if (attempts_left > 0) {
+      session.Reset();
+      return WalkVariant(session, base, engine, probe, set, out_dir, walk, error, attempts_left - 1);
+    }
+    walk.note = "The progress page came and went too fast to be shot.";
+  }
   std::string prefix = set.label == "project" ? "" : set.label + "-";
   for (size_t i = 0; i < names.size(); ++i) {
     Bytes bmp;

@@ -18,7 +18,7 @@ namespace {
 
 using namespace ks::preview;
 
-constexpr DWORD kPollMs = 30;
+constexpr DWORD kPollMs = 10;
 constexpr size_t kMaxShots = 60;  // a page that keeps coming back ends the walk
 constexpr UINT kTextTimeoutMs = 1000;
 
@@ -130,8 +130,15 @@ BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 
+// The process list is slow to read under Wine: it is refreshed every 300 ms,
+// so a poll stays short enough to catch the progress page of a small product.
 std::vector<HWND> VisibleWindows(DWORD root) {
-  std::set<DWORD> pids = WithDescendants(root);
+  static std::set<DWORD> pids;
+  static DWORD read_at = 0;
+  if (pids.empty() || !pids.count(root) || GetTickCount() - read_at > 300) {
+    pids = WithDescendants(root);
+    read_at = GetTickCount();
+  }
   TopLevel state{&pids, {}};
   EnumWindows(CollectTopLevel, LPARAM(&state));
   return state.found;
