@@ -93,6 +93,7 @@ constexpr NamedOption kOptions[] = {
     {"no_registry_on_removable", FlagWord::kArchiveFlags, kArcNoRegistryOnRemovable, false},
     {"no_associations_on_removable", FlagWord::kArchiveFlags, kArcNoAssociationsOnRemovable, false},
     {"no_firewall_on_removable", FlagWord::kArchiveFlags, kArcNoFirewallOnRemovable, false},
+    {"uninstall_done_message", FlagWord::kArchiveFlags, kArcUninstallDoneMessage, false},
 };
 
 constexpr size_t kMaxNoDowngradeBelow = 255;  // a Str8 field

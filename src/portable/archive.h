@@ -37,6 +37,7 @@ enum : uint32_t {
   kArcNoRegistryOnRemovable = 0x8000,      // no product key or registry entries there
   kArcFolderNameTest = 0x10000,
   kArcNoAssociationsOnRemovable = 0x20000,  // no file associations there
+  kArcUninstallDoneMessage = 0x40000,       // the uninstaller says when it is done
   kArcNoFirewallOnRemovable = 0x80000,      // no firewall exceptions there
 };
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "portable/archive.h"
 #include "portable/settings.h"
 
 namespace ks {
@@ -20,7 +21,6 @@ enum : uint32_t {
   kOpt2KeepInstallLog = 0x00400000,
 };
 // ArchiveFlags: a box tells that the removal is complete.
-constexpr uint32_t kArcUninstallDoneMessage = 0x00040000;
 
 // "ProductFlags" holds both words as one decimal number: OptionFlags in the
 // low 32 bits, OptionFlags2 in the high ones. A text that is not a number

@@ -85,6 +85,8 @@ def _press_args(press):
             args.append("--press-default")
         elif p is None or p == "none":
             args.append("--press-none")
+        elif p == "close":
+            args.append("--press-close")
         elif isinstance(p, int):
             args += ["--press", str(p)]
         else:

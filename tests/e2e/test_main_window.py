@@ -17,11 +17,12 @@ _count = iter(range(1000))
 
 
 def project(appearance="", finish="", options="", product=""):
-    """A product that stops at its first dialog, so that the window stays up."""
+    """A product that stops at its closing message box, so that the window stays
+    up; without the greeting, whose page would cover the window's middle."""
     n = next(_count)
     return (f'[product]\nname = "Window Probe"\nversion = "1.0"\ninstall_dir = "C:\\\\Window Probe {n}"\n'
             f'uninstall_key = "WindowProbe{n}"\n{product}\n'
-            f'[options]\n{options}\n[appearance]\n{appearance}\n'
+            f'[options]\nno_greeting = true\n{options}\n[appearance]\n{appearance}\n'
             + (f"[finish]\n{finish}\n" if finish else "")
             + '[[files]]\nsource = "files"\n\n[[languages]]\nname = "English"\n')
 

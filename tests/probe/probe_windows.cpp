@@ -46,6 +46,8 @@ BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
   c.visible = IsWindowVisible(hwnd) != FALSE;
   c.enabled = IsWindowEnabled(hwnd) != FALSE;
   if (HWND parent = GetParent(hwnd); parent != info->hwnd) c.parent_id = ControlId(parent);
+  GetWindowRect(hwnd, &c.rect);
+  MapWindowPoints(nullptr, info->hwnd, reinterpret_cast<POINT*>(&c.rect), 2);
   if (_wcsicmp(c.cls.c_str(), L"Button") == 0) {
     c.is_default = (GetWindowLongW(hwnd, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
     DWORD_PTR state = 0;
@@ -116,6 +118,8 @@ WindowInfo ReadWindow(HWND hwnd) {
         HIWORD(def) == DC_HASDEFID)
       info.default_id = LOWORD(def);
   }
+  GetClientRect(hwnd, &info.client);
+  GetWindowRect(hwnd, &info.frame);
   EnumChildWindows(hwnd, CollectChild, reinterpret_cast<LPARAM>(&info));
   return info;
 }

@@ -18,6 +18,7 @@ struct ControlInfo {
   bool is_default = false;  // a push button with the default style
   int checked = -1;         // BM_GETCHECK of a button, -1 for other classes
   int parent_id = 0;        // id of the parent control; 0 for direct children
+  RECT rect{};              // in the window's client coordinates
 };
 
 struct WindowInfo {
@@ -29,6 +30,8 @@ struct WindowInfo {
   bool has_text = false;
   std::vector<ControlInfo> controls;
   int default_id = 0;  // DM_GETDEFID of a dialog, 0 when none
+  RECT client{};       // the client area
+  RECT frame{};        // the window on the screen
 };
 
 constexpr wchar_t kDialogClass[] = L"#32770";

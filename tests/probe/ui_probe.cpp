@@ -10,6 +10,7 @@
 //   --press-text TEXT    press the button whose text (without '&') is TEXT
 //   --press-default      press the dialog's default button (the default)
 //   --press-none         press nothing (watch until exit or timeout)
+//   --press-close        close the dialog with its close box (WM_CLOSE)
 //                        Press options may repeat: dialog i takes the i-th,
 //                        the last one applies to every later dialog.
 //   --max-boxes K        end the target when a dialog beyond the K-th shows
@@ -46,7 +47,7 @@
 
 namespace {
 
-enum class PressKind { kId, kText, kDefault, kNone };
+enum class PressKind { kId, kText, kDefault, kNone, kClose };
 struct PressChoice {
   PressKind kind = PressKind::kDefault;
   int id = 0;
@@ -151,6 +152,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options& o, std::wstring& error) {
       o.presses.push_back({PressKind::kDefault, 0, {}});
     } else if (a == L"--press-none") {
       o.presses.push_back({PressKind::kNone, 0, {}});
+    } else if (a == L"--press-close") {
+      o.presses.push_back({PressKind::kClose, 0, {}});
     } else if ((a == L"--set-text" || a == L"--select") && i + 3 < argc) {
       Action act;
       act.dialog = wcstoul(argv[++i], nullptr, 10);
@@ -202,6 +205,7 @@ int ChooseButton(const probe::WindowInfo& w, const PressChoice& choice) {
   };
   switch (choice.kind) {
     case PressKind::kNone:
+    case PressKind::kClose:
       return -1;
     case PressKind::kId:
       return has(choice.id) ? choice.id : -1;
@@ -263,6 +267,13 @@ std::string Report(const std::vector<Recorded>& windows, bool exited, DWORD exit
     j.Key("seen_ms"); j.Number(r.seen_at);
     j.Key("pressed_ms"); j.Number(r.pressed_at);
     j.Key("gone_ms"); j.Number(r.gone_at);
+    auto rect = [&j](const RECT& q) {
+      j.BeginArray();
+      for (LONG v : {q.left, q.top, q.right, q.bottom}) j.Number(v);
+      j.EndArray();
+    };
+    j.Key("client"); rect(r.info.client);
+    j.Key("frame"); rect(r.info.frame);
     for (int pass = 0; pass < (r.acted ? 2 : 1); ++pass) {
     j.Key(pass ? "controls_after" : "controls");
     j.BeginArray();
@@ -273,6 +284,7 @@ std::string Report(const std::vector<Recorded>& windows, bool exited, DWORD exit
       j.Key("text"); j.String(c.text);
       j.Key("visible"); j.Bool(c.visible);
       j.Key("enabled"); j.Bool(c.enabled);
+      j.Key("rect"); rect(c.rect);
       if (c.checked >= 0) {
         j.Key("checked"); j.Number(c.checked);
       }
@@ -361,6 +373,10 @@ int Run(const Options& o) {
       r.is_dialog = r.info.cls == probe::kDialogClass;
       seen[hwnd] = windows.size();
       if (r.is_dialog) {
+        // A window that answers a press shows the press was taken: no second try
+        // (a modeless dialog stays up after its button worked).
+        for (Recorded& earlier : windows)
+          if (earlier.pressed >= 0) earlier.fallback_sent = true;
         if (++dialogs > o.max_boxes) {
           windows.push_back(std::move(r));
           stopped = "max-boxes";
@@ -382,6 +398,12 @@ int Run(const Options& o) {
         if (r.acted) {
           Sleep(o.settle_ms);
           r.after = probe::ReadWindow(hwnd);
+        }
+        if (choice.kind == PressKind::kClose) {
+          PostMessageW(hwnd, WM_CLOSE, 0, 0);
+          r.pressed_at = GetTickCount() - start;
+          windows.push_back(std::move(r));
+          continue;
         }
         int id = ChooseButton(r.acted ? r.after : r.info, choice);
         // A disabled button is reported, never forced with a command.

@@ -206,6 +206,7 @@ void InstallFiles(InstallRun& run) {
   InstallContext context = RunInstallContext(run);
   EngineSink sink(archive, run);
   WaitSinceStatus(s.MinStatusTime);
+  if (run.cancel_requested) Abort();  // confirmed on the progress page during the wait
   int code = InstallPayload(context, sink, run.payload);
   if (code == kPayloadCancelled) Abort();
   if (code != 0) CorruptInstaller(code);

@@ -65,8 +65,10 @@ void Progress(int step) {
 }
 
 void WaitSinceStatus(int ms) {
-  if (Engine().AutomaticMode) return;
-  for (int round = 0; round < ms && GetTickCount() - g_status_time < DWORD(ms); ++round) {
+  const EngineState& e = Engine();
+  if (e.AutomaticMode) return;
+  // A Cancel confirmed meanwhile ends the wait: the run stops at its next step.
+  for (int round = 0; round < ms && GetTickCount() - g_status_time < DWORD(ms) && !e.run.cancel_requested; ++round) {
     static_cast<void>(PumpWaitingMessages());  // the wait is short; a stop comes with the next step
     Sleep(50);
   }

@@ -45,9 +45,13 @@ RECT PlacementArea() {
 }
 
 void AskToCancel(HWND dialog) {
+  static bool asking = false;  // one question at a time, however often Cancel arrives
   HWND cancel = GetDlgItem(dialog, KS_ID_CANCEL);
-  if (!cancel || !IsWindowEnabled(cancel)) return;
-  if (ShowMessageBox(UiText(28), UiText(20), MB_YESNO | MB_ICONQUESTION, dialog) == IDYES && Ui().cancel) Ui().cancel();
+  if (asking || !cancel || !IsWindowEnabled(cancel)) return;
+  asking = true;
+  bool yes = ShowMessageBox(UiText(28), UiText(20), MB_YESNO | MB_ICONQUESTION, dialog) == IDYES;
+  asking = false;
+  if (yes && Ui().cancel) Ui().cancel();
 }
 
 INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -1,5 +1,6 @@
 // The Summary page: what to open or start now that the installation is done,
 // as check boxes placed one below the other.
+#include <algorithm>
 #include <vector>
 
 #include "portable/wizard_rules.h"
@@ -48,6 +49,42 @@ void PlaceBoxes(HWND dialog, const Summary& summary) {
   }
 }
 
+// The page without picture is short: three or four boxes would run over the
+// separator and OK, the fourth past the bottom edge. Those move down and the
+// page grows by the overflow, so every offered box can be seen and used.
+void MakeRoomBelowBoxes(HWND dialog, const Summary& summary) {
+  int lowest = 0;
+  for (const Box& box : kBoxes) {
+    HWND control = GetDlgItem(dialog, box.id);
+    if (!control || !(summary.offered.*box.choice)) continue;
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    lowest = std::max(lowest, int(r.bottom));
+  }
+  HWND separator = GetDlgItem(dialog, KS_ID_SEPARATOR);
+  if (!separator) return;
+  RECT gap{0, 0, 0, 4};
+  MapDialogRect(dialog, &gap);
+  RECT line;
+  GetWindowRect(separator, &line);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&line), 2);
+  int overflow = lowest + gap.bottom - line.top;
+  if (overflow <= 0) return;
+  for (int id : {KS_ID_SEPARATOR, KS_ID_OK}) {
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) continue;
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    SetWindowPos(control, nullptr, r.left, r.top + overflow, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RECT frame;
+  GetWindowRect(dialog, &frame);
+  SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + overflow,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK SummaryProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* summary = reinterpret_cast<Summary*>(GetWindowLongPtrW(dialog, DWLP_USER));
   switch (message) {
@@ -58,6 +95,8 @@ INT_PTR CALLBACK SummaryProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
       SetItemText(dialog, KS_ID_TEXT, UiText(42));
       SetButton(dialog, KS_ID_OK, UiText(95));
       PlaceBoxes(dialog, *summary);
+      MakeRoomBelowBoxes(dialog, *summary);
+      CentreWindow(dialog);
       std::u16string caption = UiText(43);
       Decorate(dialog, PageVariant(PageKind::kSummary), &caption, UiText(65));
       return TRUE;
