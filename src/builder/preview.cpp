@@ -317,7 +317,7 @@ bool WalkVariant(Session& session, const Project& base, const Bytes& engine, con
       session.Reset();
       return WalkVariant(session, base, engine, probe, set, out_dir, walk, error, attempts_left - 1);
     }
-    walk.note = "The progress page came and went too fast to be shot.";
+    walk.note = "No progress page was shot: it came and went too fast, or the installation stopped before it.";
   }
   std::string prefix = set.label == "project" ? "" : set.label + "-";
   for (size_t i = 0; i < names.size(); ++i) {
