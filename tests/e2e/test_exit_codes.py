@@ -78,11 +78,14 @@ class ExitCodeTest(unittest.TestCase):
             self.assertEqual(self.outcome(run_setup(installer, "/a /e")), (1603, []))
 
     def test_cancel_is_1602(self):
-        # Nobody enters the password: the run is cancelled, shown or silent.
+        # The password page is cancelled: the run is cancelled, shown (past the
+        # greeting) or silent.
         installer = self.build("KS Exit Cancel", product={"password": "secret", "silent": False})
         t = texts(installer)
-        self.assertEqual(self.outcome(run_setup(installer, "/e")), (1602, [(t[111], t[98])]))
-        self.assertEqual(self.outcome(run_setup(installer, "/a /e")), (1602, []))
+        report = harness.probe_run(harness.quote(installer) + " /e", press=["default", 1003, "default"])
+        self.assertEqual(self.outcome(report), (1602, [(t[65], None), (t[75], None), (t[111], t[98])]))
+        report = harness.probe_run(harness.quote(installer) + " /a /e", press=[1003])
+        self.assertEqual(self.outcome(report), (1602, [(t[75], None)]))
         self.assertFalse(os.path.exists(unix_path(f"{BASE}\\KS Exit Cancel")))
 
     def test_another_installation_is_1618(self):

@@ -109,14 +109,16 @@ class FullDiskTest(unittest.TestCase):
                 os.remove(os.path.join(temp_unix, copy))
             with self.subTest(name), SmallDrive(256 * KiB) as drive:
                 drive.fill()
-                report = run_setup(installer) if silent else harness.probe_run(harness.quote(installer), press="No")
+                # Attended: past the greeting, No to the question about the log.
+                report = run_setup(installer) if silent else harness.probe_run(harness.quote(installer),
+                                                                               press=["default", "No"])
                 self.assertEqual(report["exit_code"], 1)
                 # No empty stubs, no empty Install.log.
                 self.assertEqual(drive.files(folder), {})
                 t = texts(installer)
                 shown = [(b["caption"], b["text"]) for b in boxes(report)]
                 # The question names the copy that exists, not the Install.log that could not be written.
-                self.assertEqual(shown, [] if silent else [(t[41], t[40] % f"{temp_windows}\\{copy}")])
+                self.assertEqual(shown, [] if silent else [(t[65], None), (t[41], t[40] % f"{temp_windows}\\{copy}")])
                 with open(os.path.join(temp_unix, copy), "rb") as f:
                     log = f.read().decode("utf-8")
                 self.assertIn(f'Install.log could not be written to "{folder}\\uninstall\\Install.log": ', log)

@@ -511,7 +511,8 @@ ExitCode RunUninstaller(const std::u16string& product_name, const std::u16string
   if (run.calls.texts) run.calls.texts([&run](int n) { return run.Message(n); });
   CloseListedPrograms(run);
   if (!Confirmed(run) || TookSupportOffer(run) || !UserClosedPrograms(run)) return ExitCode::kCancelled;
-  if (run.calls.show_progress) run.calls.show_progress();
+  // A silent run, as a deployment tool or the quiet uninstall string starts it, shows no page.
+  if (!run.silent && run.calls.show_progress) run.calls.show_progress();
   // Read before the removal, which takes the key away on a clean run.
   std::u16string notify_url;
   {
