@@ -21,6 +21,7 @@
 #include "init_project.h"
 #include "inspect.h"
 #include "manifest.h"
+#include "preview.h"
 #include "sha256.h"
 #include "portable/archive.h"
 #include "project.h"
@@ -44,6 +45,7 @@ constexpr const char kUsage[] =
     "       keldwick init [FOLDER] [-o PROJECT.toml]\n"
     "       keldwick manifest PROJECT.toml --url URL --installer SETUP.exe [--id ID] [--license TEXT]\n"
     "                [--define NAME=VALUE]... [-o FOLDER]\n"
+    "       keldwick preview PROJECT.toml -o DIR [--all-variants] [--engine ENGINE.exe] [--define NAME=VALUE]...\n"
     "       keldwick --version\n"
     "The engine defaults to keldwick-engine.exe next to this program.\n"
     "--define gives ${NAME} in the project file's strings its value.\n"
@@ -346,6 +348,7 @@ int main(int argc, char** argv) {
   if (command == "inspect") return Inspect(args);
   if (command == "init") return Init(args);
   if (command == "manifest") return Manifest(args);
+  if (command == "preview") return ks::builder::PreviewCommand(args, DefaultEngine(argv[0]));
   if (command == "--version" || command == "version") {
     std::printf("keldwick %s (engine %s)\n", kBuilderVersion, ks::kEngineVersion);
     return 0;
