@@ -17,7 +17,7 @@
 namespace {
 
 [[noreturn]] void LibraryCheckFailed(int line) {
-  ks::FatalFormat("Internal Fatal Error\r\nModule: %s\r\nLine: %d", "oq_core", line);
+  ks::FatalFormat("Internal Fatal Error\r\nModule: %s\r\nLine: %d", "runtime_support", line);
 }
 
 // Made on first use: a static local may be reached before any constructor ran.
