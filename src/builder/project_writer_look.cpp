@@ -96,7 +96,7 @@ bool Writer::Appearance() {
   if (!Ansi("TitleFont", s.TitleFont, text)) return false;
   out_.String("title_font", text);
   out_.String("top_color", Colour(s.TopColor));
-  out_.String("bottom_color", Colour(s.BottomColor), "equal to top_color: one colour");
+  out_.String("bottom_color", Colour(s.BottomColor));
   if (s.CopyrightPos == 0) return true;  // the copyright fields are absent from the script
   if (!Wide("CopyrightText", s.CopyrightText, text)) return false;
   out_.String("copyright", text);
