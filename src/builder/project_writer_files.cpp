@@ -7,23 +7,13 @@
 #include "build_time.h"
 #include "portable/payload.h"
 #include "portable/text.h"
+#include "project_compiler.h"
 #include "project_writer_parts.h"
 #include "version_resource.h"
 
 namespace ks::builder::write {
 
 namespace {
-
-std::vector<std::string> Parts(std::string_view path) {
-  std::vector<std::string> parts;
-  size_t at = 0;
-  while (at <= path.size()) {
-    size_t next = std::min(path.find('\\', at), path.size());
-    parts.emplace_back(path.substr(at, next - at));
-    at = next + 1;
-  }
-  return parts;
-}
 
 // A name this system can hold as one file or folder name.
 bool HostName(std::string_view part) {
@@ -55,7 +45,7 @@ bool Writer::AddFile(const FileRecord& r, std::span<const uint8_t> content) {
   // no Destination: FileName below the kind's folder (dest = FileName);
   // a Destination ending in "\": a folder source holding FileName's folders;
   // another Destination: the whole target (dest = Destination).
-  std::vector<std::string> parts = Parts(name);
+  std::vector<std::string> parts = compile::Components(name);
   std::string dest, folder;
   bool folder_source = false;
   if (destination.empty()) {
