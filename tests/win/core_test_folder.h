@@ -34,4 +34,17 @@ class TestFolder {
 
 inline bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
 
+// A file's bytes as they are now, also while another handle writes it;
+// "<missing>" when it cannot be opened.
+inline std::string ReadWhole(const std::u16string& path) {
+  HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string out;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got) out.append(buffer, got);
+  CloseHandle(h);
+  return out;
+}
+
 }  // namespace ks

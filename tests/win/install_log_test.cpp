@@ -21,17 +21,6 @@
 namespace ks {
 namespace {
 
-std::string ReadWholeFile(const std::u16string& path) {
-  HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got) bytes.append(buffer, got);
-  CloseHandle(h);
-  return bytes;
-}
-
 std::u16string Message(int number) {
   if (number == kMsgFailuresShowLog) return u"Some parts failed. Show %s?";
   std::string n = std::to_string(number);
@@ -106,7 +95,7 @@ TEST_F(InstallLogTest, FirstAndSecondSectionByteForByte) {
       "Copy \xC3\xBC.txt\r\n" +
       std::string("raw \xFF\x00\r\n", 8);
   const std::string first = "\xEF\xBB\xBF" + Header("New", nullptr) + lines + "\r\nMessage 43\r\n";
-  EXPECT_EQ(ReadWholeFile(LogPath()), first);
+  EXPECT_EQ(ReadWhole(LogPath()), first);
 
   // The same version again over the first installation.
   InstallLog log;
@@ -116,7 +105,7 @@ TEST_F(InstallLogTest, FirstAndSecondSectionByteForByte) {
   f.earlier_installation = true;
   f.old_version = u"2.0";
   EXPECT_TRUE(log.FinishLog(f, true, true).written);
-  EXPECT_EQ(ReadWholeFile(LogPath()), first + "\r\n\r\n" + std::string(46, '*') + "\r\n" +
+  EXPECT_EQ(ReadWhole(LogPath()), first + "\r\n\r\n" + std::string(46, '*') + "\r\n" +
                                           Header("Reinstall", "2.0") + "Second run\r\n\r\nMessage 43\r\n");
 }
 
@@ -126,7 +115,7 @@ TEST_F(InstallLogTest, OldLogWithoutMarkIsConvertedFrom1252) {
   ASSERT_TRUE(log.Open());
   log.LogText(u"New\r\n");
   ASSERT_TRUE(log.FinishLog(Finish(), false, true).written);
-  EXPECT_EQ(ReadWholeFile(LogPath()), "\xEF\xBB\xBF" "Old section Caf\xC3\xA9 \xE2\x82\xAC \xC5\xB8\r\n" "\r\n\r\n" +
+  EXPECT_EQ(ReadWhole(LogPath()), "\xEF\xBB\xBF" "Old section Caf\xC3\xA9 \xE2\x82\xAC \xC5\xB8\r\n" "\r\n\r\n" +
                                           std::string(46, '*') + "\r\n" + Header("New", nullptr) +
                                           "New\r\n\r\nMessage 43\r\n");
   // Nothing left beside it from the conversion.
@@ -147,7 +136,7 @@ TEST_F(InstallLogTest, EmptyExistingFileGetsTheMarkAndNoSeparator) {
   InstallLog log;
   ASSERT_TRUE(log.Open());
   ASSERT_TRUE(log.FinishLog(Finish(), false, true).written);
-  EXPECT_EQ(ReadWholeFile(LogPath()), "\xEF\xBB\xBF" + Header("New", nullptr) + "\r\nMessage 43\r\n");
+  EXPECT_EQ(ReadWhole(LogPath()), "\xEF\xBB\xBF" + Header("New", nullptr) + "\r\nMessage 43\r\n");
 }
 
 TEST_F(InstallLogTest, FailureSummaryIsWrittenEvenWithoutTheLogSetting) {
@@ -160,7 +149,7 @@ TEST_F(InstallLogTest, FailureSummaryIsWrittenEvenWithoutTheLogSetting) {
   LogFinish f = Finish();
   f.option_flags = kOptUninstaller;  // write-log off
   EXPECT_TRUE(log.FinishLog(f, false, true).written);
-  EXPECT_EQ(ReadWholeFile(LogPath()), "\xEF\xBB\xBF" + Header("New", nullptr) +
+  EXPECT_EQ(ReadWhole(LogPath()), "\xEF\xBB\xBF" + Header("New", nullptr) +
                                           "Line\r\n\r\n*** FAILURE SUMMARY ***\r\n"
                                           "Failed to associate file type:  \"x\".\r\n\r\n"
                                           "Unable to write C:\\\xE4\xB8\xAD.dll\r\nAccess is denied.\r\n\r\n");
@@ -206,7 +195,7 @@ TEST_F(InstallLogTest, UnwritableInstallLogIsKeptInTheTemporaryFolder) {
     EXPECT_FALSE(Exists(dir / u"Missing"));
     EXPECT_FALSE(Exists(stream));
     const std::string missing = Utf16ToUtf8(dir / u"Missing\\Install.log");
-    std::string text = ReadWholeFile(copy);
+    std::string text = ReadWhole(copy);
     const std::string lead = "\xEF\xBB\xBF" + Header("New", nullptr) + "Line\r\nInstall.log could not be written to \"" +
                              missing + "\": ";
     ASSERT_EQ(text.substr(0, lead.size()), lead);
@@ -254,12 +243,12 @@ TEST_F(InstallLogTest, LongStreamArrivesWholeAndFinishIsOnce) {
   }
   EXPECT_EQ(log.StreamText(), expected);
   ASSERT_TRUE(log.FinishLog(Finish(), false, true).written);
-  std::string file = ReadWholeFile(LogPath());
+  std::string file = ReadWhole(LogPath());
   EXPECT_EQ(file, "\xEF\xBB\xBF" + Header("New", nullptr) + expected + "\r\nMessage 43\r\n");
   // The crash handler after a finished log adds no second section.
   log.AddFailure(std::u16string_view(u"\r\n\r\nINSTALLER CRASHED!\r\n"));
   EXPECT_FALSE(log.FinishLog(Finish(), false, false).written);
-  EXPECT_EQ(ReadWholeFile(LogPath()), file);
+  EXPECT_EQ(ReadWhole(LogPath()), file);
 }
 
 // What the end of an interactive run shows: the questions and the finish

@@ -87,17 +87,6 @@ std::span<const uint8_t> Span(const std::string& s) {
   return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
-std::string ReadWhole(const std::u16string& path) {
-  HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string out;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got) out.append(buffer, got);
-  CloseHandle(h);
-  return out;
-}
-
 FileTimes TimesOf(const std::u16string& path) {
   FileTimes t;
   WIN32_FILE_ATTRIBUTE_DATA d;

@@ -34,24 +34,6 @@ class QuietSink : public InstallSink {
   std::span<const uint8_t> PayloadArea() override { return area; }
 };
 
-std::string ReadWhole(const std::u16string& path) {
-  HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string out;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got) out.append(buffer, got);
-  CloseHandle(h);
-  return out;
-}
-
-void WriteWhole(const std::u16string& path, const std::string& text) {
-  HANDLE h = CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(h, text.data(), DWORD(text.size()), &written, nullptr);
-  CloseHandle(h);
-}
-
 // Text that compresses a little, spanning many 64 KiB chunks.
 std::string BigContent() {
   std::string s;
@@ -86,7 +68,7 @@ TEST(PayloadStream, DamageFoundAtTheEndLeavesNoFileAndChecksReadTheContentAgain)
     TestFolder dir{u"stream"};
     const std::u16string app = dir / u"App", target = app + u"\\big.txt";
     CreateDirectoryW(W(app), nullptr);
-    if (c.earlier_file) WriteWhole(target, "earlier");
+    if (c.earlier_file) ASSERT_TRUE(WriteWholeFile(target, "earlier"));
 
     FileRecord record;
     record.FileName = "big.txt";

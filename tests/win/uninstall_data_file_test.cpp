@@ -16,16 +16,6 @@
 namespace ks {
 namespace {
 
-std::string ReadWholeFile(const std::u16string& path) {
-  UniqueHandle h(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!h) return "<unreadable>";
-  std::string bytes(GetFileSize(h.get(), nullptr), '\0');
-  DWORD got = 0;
-  if (!ReadFile(h.get(), bytes.data(), DWORD(bytes.size()), &got, nullptr)) return "<unreadable>";
-  bytes.resize(got);
-  return bytes;
-}
-
 int FilesIn(const std::u16string& folder) {
   WIN32_FIND_DATAW found;
   HANDLE find = FindFirstFileW(W(folder + u"\\*"), &found);
@@ -54,7 +44,7 @@ TEST_F(UninstallDataFileTest, WritesTheComposedBytesOverAnOldFile) {
   data.registry = {"\\HKLM\\Software\\Acme"};
 
   ASSERT_TRUE(WriteUninstallData(path, data));
-  EXPECT_EQ(ReadWholeFile(path), ComposeUninstallData(data));
+  EXPECT_EQ(ReadWhole(path), ComposeUninstallData(data));
   EXPECT_EQ(FilesIn(dir.path()), 1);  // no temporary left beside it
 
   UninstallData loaded;
@@ -85,7 +75,7 @@ TEST_F(UninstallDataFileTest, FailuresReportTheSystemError) {
     EXPECT_FALSE(WriteUninstallData(path, data));
     EXPECT_EQ(FilesIn(dir.path()), 1);
   }
-  EXPECT_EQ(ReadWholeFile(path), "old");
+  EXPECT_EQ(ReadWhole(path), "old");
 }
 
 }  // namespace
