@@ -68,7 +68,7 @@ TEST(PayloadStream, DamageFoundAtTheEndLeavesNoFileAndChecksReadTheContentAgain)
     TestFolder dir{u"stream"};
     const std::u16string app = dir / u"App", target = app + u"\\big.txt";
     CreateDirectoryW(W(app), nullptr);
-    if (c.earlier_file) ASSERT_TRUE(WriteWholeFile(target, "earlier"));
+    if (c.earlier_file) { ASSERT_TRUE(WriteWholeFile(target, "earlier")); }
 
     FileRecord record;
     record.FileName = "big.txt";
