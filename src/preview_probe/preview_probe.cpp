@@ -5,14 +5,18 @@
 //   keldwick-preview-probe --cmdline-file PATH --out-dir DIR
 //                          [--password-file PATH] [--timeout MS] [--settle MS]
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "portable/preview_pages.h"
+#include "window_probe/json_writer.h"
+#include "window_probe/screen_shot.h"
+#include "window_probe/text_file.h"
+#include "window_probe/window_read.h"
 
 namespace {
 
@@ -33,102 +37,8 @@ struct Shot {
   bool ok_is_default = false;
 };
 
-std::string Utf8(const std::wstring& w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
-
-std::string Json(const std::wstring& w) {
-  std::string out = "\"";
-  for (char c : Utf8(w)) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (unsigned(c) < 0x20) {
-      char esc[8];
-      wsprintfA(esc, "\\u%04x", unsigned(c));
-      out += esc;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-bool ReadUtf8File(const std::wstring& path, std::wstring& text) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  std::string bytes;
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-  CloseHandle(h);
-  int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()), nullptr, 0);
-  text.assign(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()), text.data(), n);
-  return true;
-}
-
-bool WriteText(const std::wstring& path, const std::string& text) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(h, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
-  return CloseHandle(h) && ok;
-}
-
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t buf[256] = {};
-  int n = GetClassNameW(hwnd, buf, 256);
-  return std::wstring(buf, n > 0 ? n : 0);
-}
-
-// WM_GETTEXT crosses the process boundary; a hung target must not hang the walk.
-std::wstring TextOf(HWND hwnd) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTextTimeoutMs, &length)) return {};
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), LPARAM(text.data()), SMTO_ABORTIFHUNG, kTextTimeoutMs,
-                           &copied))
-    return {};
-  text.resize(std::min<size_t>(copied, length));
-  return text;
-}
-
-// The process and every process it started, transitively.
-std::set<DWORD> WithDescendants(DWORD root) {
-  std::set<DWORD> all = {root};
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return all;
-  std::vector<std::pair<DWORD, DWORD>> pairs;  // (pid, parent)
-  PROCESSENTRY32W e{};
-  e.dwSize = sizeof e;
-  for (BOOL more = Process32FirstW(snapshot, &e); more; more = Process32NextW(snapshot, &e))
-    pairs.push_back({e.th32ProcessID, e.th32ParentProcessID});
-  CloseHandle(snapshot);
-  for (bool grew = true; grew;) {
-    grew = false;
-    for (auto [pid, parent] : pairs)
-      if (all.count(parent) && all.insert(pid).second) grew = true;
-  }
-  return all;
-}
-
-struct TopLevel {
-  const std::set<DWORD>* pids;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
-  auto* state = reinterpret_cast<TopLevel*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (state->pids->count(pid) && IsWindowVisible(hwnd)) state->found.push_back(hwnd);
-  return TRUE;
-}
+using probe::ClassOf;
+using probe::TextOf;
 
 // The process list is slow to read under Wine: it is refreshed every 300 ms,
 // so a poll stays short enough to catch the progress page of a small product.
@@ -136,18 +46,15 @@ std::vector<HWND> VisibleWindows(DWORD root) {
   static std::set<DWORD> pids;
   static DWORD read_at = 0;
   if (pids.empty() || !pids.count(root) || GetTickCount() - read_at > 300) {
-    pids = WithDescendants(root);
+    pids = probe::WithDescendants({root});
     read_at = GetTickCount();
   }
-  TopLevel state{&pids, {}};
-  EnumWindows(CollectTopLevel, LPARAM(&state));
-  return state.found;
+  return probe::VisibleWindowsOf(pids);
 }
 
 BOOL CALLBACK CollectControl(HWND hwnd, LPARAM param) {
   auto* shot = reinterpret_cast<Shot*>(param);
-  int id = GetDlgCtrlID(hwnd);
-  id = id == -1 ? kMessageText : id;  // templates store 16-bit ids
+  int id = probe::ControlId(hwnd);
   shot->controls.push_back(id);
   if (id == kOk) shot->ok_is_default = (GetWindowLongW(hwnd, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
   return TRUE;
@@ -163,40 +70,6 @@ Shot Describe(HWND dialog) {
 
 bool Has(const Shot& s, int id) { return std::find(s.controls.begin(), s.controls.end(), id) != s.controls.end(); }
 
-// The screen's pixels in a rectangle, as a top-down 24-bit BMP.
-bool WriteBmp(const std::wstring& path, RECT r) {
-  int w = r.right - r.left, h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return false;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool ok = false;
-  if (dib) {
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    SelectObject(memory, old);
-    DWORD stride = DWORD((w * 3 + 3) & ~3), size = stride * DWORD(h);
-    BITMAPFILEHEADER fh = {0x4D42, DWORD(sizeof fh + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                           DWORD(sizeof fh + sizeof(BITMAPINFOHEADER))};
-    std::string data(reinterpret_cast<const char*>(&fh), sizeof fh);
-    data.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(BITMAPINFOHEADER));
-    data.append(static_cast<const char*>(bits), size);
-    ok = WriteText(path, data);
-    DeleteObject(dib);
-  }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return ok;
-}
-
 class Walk {
  public:
   explicit Walk(const Options& o) : o_(o) {}
@@ -208,7 +81,7 @@ class Walk {
     wchar_t name[32];
     wsprintfW(name, L"shot-%02u.bmp", unsigned(shots_.size() + 1));
     shot.file = name;
-    if (WriteBmp(o_.out_dir + L"\\" + name, r)) shots_.push_back(std::move(shot));
+    if (probe::WriteScreenBmp(o_.out_dir + L"\\" + name, r)) shots_.push_back(std::move(shot));
   }
   void TakeWindow(HWND hwnd, Shot shot) {
     RECT r;
@@ -224,7 +97,7 @@ class Walk {
   }
   HWND NewDialog(HWND except) {
     for (HWND hwnd : VisibleWindows(pid_))
-      if (hwnd != except && !handled_.count(hwnd) && ClassOf(hwnd) == L"#32770") return hwnd;
+      if (hwnd != except && !handled_.count(hwnd) && ClassOf(hwnd) == probe::kDialogClass) return hwnd;
     return nullptr;
   }
   // The main window lies below the pages: known before a page is handled.
@@ -318,7 +191,7 @@ int Walk::Run() {
       if (handled_.count(hwnd) || hwnd == main_window_) continue;
       std::wstring cls = ClassOf(hwnd);
       handled_.insert(hwnd);
-      if (cls != L"#32770") continue;
+      if (cls != probe::kDialogClass) continue;
       Shot shot = Describe(hwnd);
       if (Has(shot, kProgressBar)) {
         Progress(hwnd, std::move(shot));
@@ -349,7 +222,7 @@ int Walk::Run() {
   if (exited) {
     GetExitCodeProcess(pi.hProcess, &code);
   } else {
-    for (DWORD pid : WithDescendants(pid_))
+    for (DWORD pid : probe::WithDescendants({pid_}))
       if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
         TerminateProcess(h, 1);
         CloseHandle(h);
@@ -362,19 +235,41 @@ int Walk::Run() {
 }
 
 void Walk::Report(const char* stopped, bool exited, DWORD code) {
-  std::string j = "{\"exit_code\":" + (exited ? std::to_string(code) : std::string("null"));
-  j += ",\"stopped\":" + (stopped ? "\"" + std::string(stopped) + "\"" : std::string("null"));
-  j += ",\"shots\":[";
-  for (size_t i = 0; i < shots_.size(); ++i) {
-    const Shot& s = shots_[i];
-    j += i ? ",{" : "{";
-    j += "\"file\":" + Json(s.file) + ",\"kind\":" + Json(s.kind) + ",\"caption\":" + Json(s.caption);
-    j += ",\"ok_is_default\":" + std::string(s.ok_is_default ? "true" : "false") + ",\"controls\":[";
-    for (size_t k = 0; k < s.controls.size(); ++k) j += (k ? "," : "") + std::to_string(s.controls[k]);
-    j += "]}";
+  probe::JsonWriter j;
+  j.BeginObject();
+  j.Key("exit_code");
+  if (exited) {
+    j.Number(code);
+  } else {
+    j.Null();
   }
-  j += "]}\n";
-  WriteText(o_.out_dir + L"\\report.json", j);
+  j.Key("stopped");
+  if (stopped) {
+    j.String(std::wstring(stopped, stopped + strlen(stopped)));
+  } else {
+    j.Null();
+  }
+  j.Key("shots");
+  j.BeginArray();
+  for (const Shot& s : shots_) {
+    j.BeginObject();
+    j.Key("file");
+    j.String(s.file);
+    j.Key("kind");
+    j.String(s.kind);
+    j.Key("caption");
+    j.String(s.caption);
+    j.Key("ok_is_default");
+    j.Bool(s.ok_is_default);
+    j.Key("controls");
+    j.BeginArray();
+    for (int id : s.controls) j.Number(id);
+    j.EndArray();
+    j.EndObject();
+  }
+  j.EndArray();
+  j.EndObject();
+  probe::WriteBytes(o_.out_dir + L"\\report.json", j.str() + "\n");
 }
 
 int Usage(const char* why) {
@@ -395,9 +290,9 @@ int wmain(int argc, wchar_t** argv) {
     if (i + 1 >= argc) return Usage("an option lacks its value");
     std::wstring v = argv[++i];
     if (a == L"--cmdline-file") {
-      if (!ReadUtf8File(v, o.command_line)) return Usage("cannot read the command-line file");
+      if (!probe::ReadUtf8File(v, o.command_line)) return Usage("cannot read the command-line file");
     } else if (a == L"--password-file") {
-      if (!ReadUtf8File(v, o.password)) return Usage("cannot read the password file");
+      if (!probe::ReadUtf8File(v, o.password)) return Usage("cannot read the password file");
     } else if (a == L"--out-dir") {
       o.out_dir = v;
     } else if (a == L"--timeout") {

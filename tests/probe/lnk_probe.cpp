@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "lnk_fields.h"
-#include "probe_json.h"
+#include "window_probe/json_writer.h"
 
 int wmain(int argc, wchar_t** argv) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "window_probe/screen_shot.h"
+
 namespace {
 
 struct Found {
@@ -27,35 +29,6 @@ BOOL CALLBACK Visit(HWND w, LPARAM p) {
   f->classes += item;
   if (f->cls && !f->window && wcscmp(name, f->cls) == 0) f->window = w;
   return TRUE;
-}
-
-bool WriteBmp(const wchar_t* path, HDC source, int x, int y, int w, int h) {
-  HDC memory = CreateCompatibleDC(source);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;  // top-down rows
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(source, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib) return false;
-  HGDIOBJ old = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, w, h, source, x, y, SRCCOPY);
-  GdiFlush();
-  SelectObject(memory, old);
-  DWORD stride = DWORD((w * 3 + 3) & ~3), size = stride * DWORD(h);
-  BITMAPFILEHEADER fh = {0x4D42, DWORD(sizeof(fh) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                         DWORD(sizeof(fh) + sizeof(BITMAPINFOHEADER))};
-  bool ok = false;
-  if (FILE* f = _wfopen(path, L"wb")) {
-    ok = fwrite(&fh, sizeof fh, 1, f) == 1 && fwrite(&bi.bmiHeader, sizeof(BITMAPINFOHEADER), 1, f) == 1 &&
-         fwrite(bits, size, 1, f) == 1;
-    ok = fclose(f) == 0 && ok;
-  }
-  DeleteObject(dib);
-  DeleteDC(memory);
-  return ok;
 }
 
 }  // namespace
@@ -94,15 +67,9 @@ int wmain(int argc, wchar_t** argv) {
     found = Found{cls, nullptr, {}};
     EnumWindows(Visit, reinterpret_cast<LPARAM>(&found));
   }
-  HDC screen = GetDC(nullptr);
-  int x = 0, y = 0, w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  if (window_only && found.window) {
-    RECT r;
-    GetWindowRect(found.window, &r);
-    x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
-  }
-  bool written = w > 0 && h > 0 && WriteBmp(out, screen, x, y, w, h);
-  ReleaseDC(nullptr, screen);
+  RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (window_only && found.window) GetWindowRect(found.window, &r);
+  bool written = probe::WriteScreenBmp(out, r);
   wprintf(L"{\"found\":%ls,\"written\":%ls,\"windows\":[%ls]}\n", found.window ? L"true" : L"false",
           written ? L"true" : L"false", found.classes.c_str());
   if (end && found.window) {

@@ -42,8 +42,9 @@
 #include <string>
 #include <vector>
 
-#include "probe_json.h"
-#include "probe_windows.h"
+#include "window_probe/json_writer.h"
+#include "window_probe/text_file.h"
+#include "window_probe/window_read.h"
 
 namespace {
 
@@ -95,21 +96,6 @@ void WriteAll(HANDLE h, const std::string& data) {
   size_t at = 0;
   while (at < data.size() && WriteFile(h, data.data() + at, DWORD(data.size() - at), &written, nullptr) && written)
     at += written;
-}
-
-bool ReadUtf8File(const std::wstring& path, std::wstring& text) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  std::string bytes;
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-  CloseHandle(h);
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
-  int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()), nullptr, 0);
-  text.assign(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()), text.data(), n);
-  return true;
 }
 
 int Usage(const wchar_t* why) {
@@ -167,7 +153,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options& o, std::wstring& error) {
     } else if (a == L"--out" && value(v)) {
       o.out_path = v;
     } else if (a == L"--cmdline-file" && value(v)) {
-      if (!ReadUtf8File(v, o.command_line)) {
+      if (!probe::ReadUtf8File(v, o.command_line)) {
         error = L"cannot read " + v;
         return false;
       }

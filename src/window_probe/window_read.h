@@ -1,5 +1,5 @@
 // Reading another process's top-level windows and pressing dialog buttons:
-// the part of the probe that talks to USER32.
+// shared by the test probes and the preview walker.
 #pragma once
 #include <windows.h>
 
@@ -36,6 +36,14 @@ struct WindowInfo {
 
 constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr int kMessageBoxTextId = 0xFFFF;
+
+// A control's id as its template stores it (a 16-bit word: 0xFFFF, not -1).
+int ControlId(HWND hwnd);
+// A window's class name.
+std::wstring ClassOf(HWND hwnd);
+// A window's text read across the process boundary with a time limit, so
+// that a hung target cannot hang the caller; empty when it does not answer.
+std::wstring TextOf(HWND hwnd);
 
 // The given processes plus every process they started, transitively.
 std::set<DWORD> WithDescendants(const std::set<DWORD>& roots);

@@ -1,5 +1,5 @@
 // Reading another process's top-level windows and pressing dialog buttons.
-#include "probe_windows.h"
+#include "window_probe/window_read.h"
 
 #include <tlhelp32.h>
 
@@ -9,32 +9,6 @@ namespace probe {
 namespace {
 
 constexpr UINT kTextTimeoutMs = 1000;
-
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t buf[256] = {};
-  int n = GetClassNameW(hwnd, buf, 256);
-  return std::wstring(buf, n > 0 ? n : 0);
-}
-
-// WM_GETTEXT crosses the process boundary; the system marshals the buffer.
-std::wstring TextOf(HWND hwnd) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTextTimeoutMs, &length))
-    return {};
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_ABORTIFHUNG, kTextTimeoutMs, &copied))
-    return {};
-  text.resize(copied < length ? copied : length);
-  return text;
-}
-
-int ControlId(HWND hwnd) {
-  int id = GetDlgCtrlID(hwnd);
-  // Templates store ids as 16-bit words; 0xFFFF must not read as -1.
-  return id == -1 ? 0xFFFF : id;
-}
 
 BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
   // Every descendant: pages of a wizard may be child dialogs of the frame.
@@ -76,6 +50,32 @@ BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
 }
 
 }  // namespace
+
+int ControlId(HWND hwnd) {
+  int id = GetDlgCtrlID(hwnd);
+  // Templates store ids as 16-bit words; 0xFFFF must not read as -1.
+  return id == -1 ? 0xFFFF : id;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t buf[256] = {};
+  int n = GetClassNameW(hwnd, buf, 256);
+  return std::wstring(buf, n > 0 ? n : 0);
+}
+
+// WM_GETTEXT crosses the process boundary; the system marshals the buffer.
+std::wstring TextOf(HWND hwnd) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTextTimeoutMs, &length))
+    return {};
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, kTextTimeoutMs, &copied))
+    return {};
+  text.resize(copied < length ? copied : length);
+  return text;
+}
 
 std::set<DWORD> WithDescendants(const std::set<DWORD>& roots) {
   std::set<DWORD> all = roots;
