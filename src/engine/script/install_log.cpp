@@ -2,6 +2,7 @@
 #include "script/install_log.h"
 
 #include <cstdarg>
+#include <cstdio>
 #include <vector>
 
 #include "core/os_name.h"
@@ -145,9 +146,20 @@ void InstallLog::LogFormat(std::u16string_view format, std::initializer_list<For
 }
 
 void InstallLog::LogFormat8(const char* format, ...) {
+  // The system's formatter, measured first so a text of any length fits. The
+  // C library's own would bring its floating-point machinery into the engine.
+  std::string text;
   va_list args;
   va_start(args, format);
-  std::string text = FormatPrintf8(format, args);
+  va_list probe;
+  va_copy(probe, args);
+  int n = format ? _vscprintf(format, probe) : -1;
+  va_end(probe);
+  if (n > 0) {
+    text.resize(size_t(n) + 1);
+    _vsnprintf(text.data(), text.size(), format, args);
+    text.resize(size_t(n));
+  }
   va_end(args);
   LogText8(text);
 }
