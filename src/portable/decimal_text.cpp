@@ -167,7 +167,42 @@ int HexValue(char c) {
   return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+struct Whole {
+  bool negative = false;
+  bool overflow = false;
+  uint64_t magnitude = 0;
+};
+
+Whole ReadWhole(std::string_view text) {
+  Whole w;
+  size_t i = 0;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) w.negative = text[i++] == '-';
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
+    unsigned digit = unsigned(text[i] - '0');
+    if (w.magnitude > (UINT64_MAX - digit) / 10) w.overflow = true;
+    else w.magnitude = w.magnitude * 10 + digit;
+  }
+  return w;
+}
+
 }  // namespace
+
+uint64_t ParseUnsigned(std::string_view text) {
+  Whole w = ReadWhole(text);
+  if (w.overflow) return UINT64_MAX;
+  return w.negative ? 0 - w.magnitude : w.magnitude;
+}
+
+int64_t ParseSigned(std::string_view text) {
+  Whole w = ReadWhole(text);
+  constexpr uint64_t kLimit = uint64_t(INT64_MAX);
+  if (!w.negative) return w.overflow || w.magnitude > kLimit ? INT64_MAX : int64_t(w.magnitude);
+  if (w.overflow || w.magnitude > kLimit + 1) return INT64_MIN;
+  return int64_t(0 - w.magnitude);
+}
 
 std::string FixedText(double value, int decimals) {
   uint64_t bits;
@@ -213,7 +248,7 @@ double ParseReal(std::string_view text, size_t* used) {
     return true;
   };
   *used = 0;
-  while (at(i) == ' ' || (at(i) >= '\t' && at(i) <= '\r')) ++i;
+  while (IsSpace(at(i))) ++i;
   bool negative = at(i) == '-';
   if (at(i) == '+' || at(i) == '-') ++i;
 

@@ -17,6 +17,11 @@ std::string PaddedDecimal(int64_t value, int width);
 // "%0*X": upper-case hex digits, at least `width` of them.
 std::string HexText(uint64_t value, int width);
 
+// strtoull and strtoll in base 10: leading white space, a sign, digits; a
+// value out of range gives the type's limit.
+uint64_t ParseUnsigned(std::string_view text);
+int64_t ParseSigned(std::string_view text);
+
 // strtod in the "C" locale: leading white space, a sign, decimal or "0x" hex
 // digits with an optional exponent, "inf"/"infinity", "nan" or "nan(...)".
 // Exactly rounded. `used` is how many characters the number took (0: none).

@@ -87,7 +87,7 @@ UninstallKeyValue ExtraUninstallValue(const RegistryEntry& entry, std::u16string
         if (c < u'0' || c > u'9') break;
         digits += char(c);
       }
-      v = Dword({}, uint32_t(std::strtoull(digits.c_str(), nullptr, 10)), true);
+      v = Dword({}, uint32_t(ParseUnsigned(digits)), true);
       break;
     }
     default: v.kind = KeyValueKind::kUnknown; break;

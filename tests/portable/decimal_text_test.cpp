@@ -84,6 +84,17 @@ TEST(PaddedDecimalAndHexText, MatchPrintf) {
   for (auto c : hex) EXPECT_EQ(HexText(c.value, c.width), Printf("%0*llX", c.width, (unsigned long long)c.value));
 }
 
+TEST(ParseWhole, MatchesStrtoullAndStrtoll) {
+  const char* texts[] = {"0", "42", "  \n\t17x", "+8", "-1", "-42", "", "-", "abc", "18446744073709551615",
+                         "18446744073709551616", "99999999999999999999999", "-18446744073709551616",
+                         "9223372036854775807", "9223372036854775808", "-9223372036854775808",
+                         "-9223372036854775809", "0004294967296", "12 34"};
+  for (const char* t : texts) {
+    EXPECT_EQ(ParseUnsigned(t), strtoull(t, nullptr, 10)) << t;
+    EXPECT_EQ(ParseSigned(t), strtoll(t, nullptr, 10)) << t;
+  }
+}
+
 TEST(ParseReal, MatchesStrtodOnForms) {
   const char* texts[] = {"0", "-0", "1", "1.5", "  \t12.25xyz", "+3", "-2.5e3", "1e", "1e+", "1e-2", ".5", "5.", ".",
                          "-.e1", "", "x", "-", "1.7976931348623157e308", "1.8e308", "2.5e-324", "2.4e-324", "4.9e-324",

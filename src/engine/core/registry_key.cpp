@@ -67,7 +67,7 @@ bool ParseNumber(std::u16string_view text, DWORD* value) {
   if (s.empty()) return false;
   char* end = nullptr;
   errno = 0;
-  long long parsed = strtoll(s.c_str(), &end, 0);
+  long long parsed = _strtoi64(s.c_str(), &end, 0);  // the system's: hex, octal, decimal
   if (errno || !end || *end) return false;
   *value = DWORD(parsed);
   return true;

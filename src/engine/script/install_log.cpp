@@ -145,22 +145,27 @@ void InstallLog::LogFormat(std::u16string_view format, std::initializer_list<For
   LogText(FormatText(format, args));
 }
 
+constexpr size_t kMaxLogFormatText = size_t(1) << 24;
+
 void InstallLog::LogFormat8(const char* format, ...) {
-  // The system's formatter, measured first so a text of any length fits. The
+  // The system's formatter, in a buffer that doubles until the text fits. The
   // C library's own would bring its floating-point machinery into the engine.
   std::string text;
-  va_list args;
-  va_start(args, format);
-  va_list probe;
-  va_copy(probe, args);
-  int n = format ? _vscprintf(format, probe) : -1;
-  va_end(probe);
-  if (n > 0) {
-    text.resize(size_t(n) + 1);
-    _vsnprintf(text.data(), text.size(), format, args);
-    text.resize(size_t(n));
+  for (size_t size = 256; format; size *= 2) {
+    text.resize(size);
+    va_list args;
+    va_start(args, format);
+    int n = _vsnprintf(text.data(), size, format, args);
+    va_end(args);
+    if (n >= 0 && size_t(n) < size) {
+      text.resize(size_t(n));
+      break;
+    }
+    if (size >= kMaxLogFormatText) {  // a format the system cannot fill
+      text.clear();
+      break;
+    }
   }
-  va_end(args);
   LogText8(text);
 }
 
