@@ -125,10 +125,14 @@ Rect PlaceWindow(const Rect& window, const Rect& area, uint32_t code) {
 }
 
 std::vector<Rect> LayoutButtonRow(const std::vector<RowButton>& buttons, const RowMetrics& m) {
-  std::vector<size_t> order(buttons.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return buttons[a].rect.left > buttons[b].rect.left; });
+  // Right to left, equal edges in their order: the inverted left edge (made
+  // unsigned with its order kept) above the position, as one sortable key.
+  std::vector<uint64_t> keys(buttons.size());
+  for (size_t i = 0; i < keys.size(); ++i)
+    keys[i] = uint64_t(~(uint32_t(buttons[i].rect.left) ^ 0x80000000u)) << 32 | i;
+  std::sort(keys.begin(), keys.end());
+  std::vector<size_t> order(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) order[i] = uint32_t(keys[i]);
   std::vector<Rect> out(buttons.size());
   int moved = 0;
   const Rect* right_neighbour = nullptr;
