@@ -1,8 +1,7 @@
 // Text rules of component registration.
 #include "portable/component_rules.h"
 
-#include <cstdio>
-
+#include "portable/decimal_text.h"
 #include "portable/overwrite_rules.h"
 #include "portable/text.h"
 
@@ -59,9 +58,7 @@ std::string MsiRecordLine(std::string_view path8, uint32_t ui_level) {
 std::u16string InfFailureLine(uint32_t code, std::u16string_view system_text) {
   std::u16string text(system_text);
   if (text.empty() && code == kInfNoSignature) text = u"The INF does not contain digital signature information.";
-  char hex[9];
-  std::snprintf(hex, sizeof hex, "%08X", code);
-  return u"FAILED!  Code 0x" + Widen(hex) + u": " + text + u"\r\n";
+  return u"FAILED!  Code 0x" + Widen(HexText(code, 8)) + u": " + text + u"\r\n";
 }
 
 }  // namespace ks

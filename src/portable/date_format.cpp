@@ -1,7 +1,7 @@
 // The library's date formatter.
 #include "date_format.h"
 
-#include <cstdio>
+#include "decimal_text.h"
 
 namespace ks {
 namespace {
@@ -9,11 +9,7 @@ namespace {
 constexpr const char* kMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
                                      "July",    "August",   "September", "October", "November", "December"};
 
-std::string Number(int v, int width) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%0*d", width, v);
-  return buf;
-}
+std::string Number(int v, int width) { return PaddedDecimal(v, width); }
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 // Filling the main window's record from the settings or the uninstall key.
 #include "display_settings.h"
 
-#include <cstdlib>
+#include "decimal_text.h"
 
 namespace ks {
 namespace {
@@ -14,9 +14,9 @@ uint32_t Le32(std::string_view b, size_t at) {
 double Number(const std::optional<std::u16string>& text, double fallback) {
   if (!text || text->empty()) return fallback;
   std::string ascii(text->begin(), text->end());
-  char* end = nullptr;
-  double v = std::strtod(ascii.c_str(), &end);
-  return end == ascii.c_str() ? fallback : v;
+  size_t used = 0;
+  double v = ParseReal(ascii, &used);
+  return used == 0 ? fallback : v;
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // The texts of Install.log.
 #include "install_log_text.h"
 
-#include <cstdio>
-
 #include "engine_version.h"
 #include "path_rules.h"
 #include "text.h"
@@ -27,21 +25,6 @@ std::string LogUtf8(std::u16string_view text) {
 }
 
 std::string LogUtf8From1252(std::string_view text) { return Utf16ToUtf8(Cp1252ToUtf16(text)); }
-
-std::string FormatPrintf8(const char* format, va_list args) {
-  if (!format) return {};
-  va_list probe;
-  va_copy(probe, args);
-  char small[512];
-  int n = std::vsnprintf(small, sizeof small, format, probe);
-  va_end(probe);
-  if (n < 0) return {};
-  if (size_t(n) < sizeof small) return std::string(small, size_t(n));
-  std::string out(size_t(n) + 1, '\0');
-  std::vsnprintf(out.data(), out.size(), format, args);
-  out.resize(size_t(n));
-  return out;
-}
 
 std::string LogHeaderText(const LogHeader& h) {
   std::u16string text = u"Installation log for: " + h.product_name + u"\r\n";

@@ -1,7 +1,6 @@
 // The texts of Install.log: the line conversions of the log writers, the
 // section header, separator and tail, and the conversion of an old 1252 log.
 #pragma once
-#include <cstdarg>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,8 +22,6 @@ inline constexpr std::u16string_view kInstallerCrashedFailure = u"\r\n\r\nINSTAL
 std::string LogUtf8(std::u16string_view text);
 // 8-bit log text is code page 1252 whatever the system's code page.
 std::string LogUtf8From1252(std::string_view text);
-// printf into an 8-bit text of any length.
-std::string FormatPrintf8(const char* format, va_list args);
 
 // What the header of one log section says.
 struct LogHeader {

@@ -1,8 +1,6 @@
 // OsNameFromFacts and the edition table.
 #include "portable/os_name_rule.h"
 
-#include <cstdio>
-
 #include "portable/text.h"
 
 namespace ks {
@@ -70,10 +68,8 @@ constexpr Edition kEditions[] = {
     {64, " Cluster Server (without Hyper-V)"},
 };
 
-std::string Numbers(const char* format, uint32_t a, uint32_t b) {
-  char text[64];
-  snprintf(text, sizeof text, format, unsigned(a), unsigned(b));
-  return text;
+std::string Numbers(const char* prefix, uint32_t a, uint32_t b) {
+  return prefix + std::to_string(a) + "." + std::to_string(b);
 }
 
 std::string Nt5Name(const OsFacts& f, bool full) {
@@ -107,7 +103,7 @@ std::string Nt5Name(const OsFacts& f, bool full) {
     if (f.suite_mask & kSuiteComputeServer) return name + " Compute Cluster";
     return name;
   }
-  return Numbers("NT 5.%u", f.minor, 0);
+  return "NT 5." + std::to_string(f.minor);
 }
 
 std::string Nt6Name(const OsFacts& f) {
@@ -115,23 +111,23 @@ std::string Nt6Name(const OsFacts& f) {
   static const char* const kServerNames[] = {"Server 2008", "Server 2008 R2", "Server 2012", "Server 2012 R2"};
   if (f.minor <= 3) return (f.product_type == kWorkstation ? kWorkstationNames : kServerNames)[f.minor];
   if (f.minor == 4) return "10 alpha";
-  return Numbers("NT 6.%u", f.minor, 0);
+  return "NT 6." + std::to_string(f.minor);
 }
 
 std::string VersionName(const OsFacts& f, bool full) {
   switch (f.platform_id) {
     case 0:
-      return Numbers("%u.%u", f.major, f.minor);
+      return Numbers("", f.major, f.minor);
     case 1:
       if (f.major == 4 && f.minor == 0) return f.build == 1111 ? "95 OSR2" : "95";
       if (f.major == 4 && f.minor == 10) return f.build == 2222 ? "98 SE" : "98";
       if (f.major == 4 && f.minor >= 90) return "ME";
-      return Numbers("9x %u.%u", f.major, f.minor);
+      return Numbers("9x ", f.major, f.minor);
     case 2:
       if (f.major == 5) return Nt5Name(f, full);
       if (f.major == 6) return Nt6Name(f);
       if (f.major == 10) return f.product_type == kWorkstation ? "10" : "Server 2016";
-      return Numbers("NT %u.%u", f.major, f.minor);
+      return Numbers("NT ", f.major, f.minor);
     default:
       return {};
   }

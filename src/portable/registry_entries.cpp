@@ -1,9 +1,9 @@
 // Lines, fields and value data of the registry entries text.
 #include "portable/registry_entries.h"
 
-#include <cstdlib>
 #include <cstring>
 
+#include "portable/decimal_text.h"
 #include "portable/text.h"
 
 namespace ks {
@@ -62,11 +62,10 @@ int HexDigit(char c) {
 // A decimal number with optional blanks and sign; what is not a number is 0.
 // Values beyond the type keep their low bits, so "4294967295" is 0xFFFFFFFF.
 uint64_t DecimalNumber(std::string_view text) {
-  std::string s(text);
-  const char* p = s.c_str();
-  while (*p == ' ' || *p == '\t') ++p;
-  if (*p == '-') return uint64_t(strtoll(p, nullptr, 10));
-  return strtoull(p, nullptr, 10);
+  size_t start = text.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return 0;
+  text.remove_prefix(start);
+  return text[0] == '-' ? uint64_t(ParseSigned(text)) : ParseUnsigned(text);
 }
 
 void AppendText(std::vector<uint8_t>& bytes, const std::u16string& text) {

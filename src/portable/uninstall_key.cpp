@@ -1,8 +1,9 @@
 // The product's uninstall registration as data.
 #include "uninstall_key.h"
 
-#include <cstdio>
 #include <cstdlib>
+
+#include "decimal_text.h"
 
 namespace ks {
 namespace {
@@ -86,7 +87,7 @@ UninstallKeyValue ExtraUninstallValue(const RegistryEntry& entry, std::u16string
         if (c < u'0' || c > u'9') break;
         digits += char(c);
       }
-      v = Dword({}, uint32_t(std::strtoull(digits.c_str(), nullptr, 10)), true);
+      v = Dword({}, uint32_t(ParseUnsigned(digits)), true);
       break;
     }
     default: v.kind = KeyValueKind::kUnknown; break;
@@ -182,9 +183,7 @@ std::u16string SavedTextName(std::u16string_view stem, size_t index, size_t coun
 }
 
 std::string NumberText(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.6f", value);
-  std::string text = buffer;
+  std::string text = FixedText(value, 6);
   if (text.find('.') != std::string::npos) {
     while (text.back() == '0') text.pop_back();
     if (text.back() == '.') text.pop_back();

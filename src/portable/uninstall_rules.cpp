@@ -47,9 +47,15 @@ std::vector<std::u16string> FoldersDeepestFirst(const std::vector<std::u16string
     if (trimmed.empty() || !seen.insert(Lower(trimmed)).second) continue;
     out.emplace_back(trimmed);
   }
-  std::stable_sort(out.begin(), out.end(),
-                   [](const std::u16string& a, const std::u16string& b) { return Depth(a) > Depth(b); });
-  return out;
+  // Deepest first, equal depths in their order: one key per folder, the
+  // inverted depth above its position (a plain sort of integers costs the
+  // engine far less code than a stable sort of strings).
+  std::vector<uint64_t> keys(out.size());
+  for (size_t i = 0; i < out.size(); ++i) keys[i] = uint64_t(~uint32_t(Depth(out[i]))) << 32 | i;
+  std::sort(keys.begin(), keys.end());
+  std::vector<std::u16string> sorted(out.size());
+  for (size_t i = 0; i < keys.size(); ++i) sorted[i] = std::move(out[uint32_t(keys[i])]);
+  return sorted;
 }
 
 bool IsTaskbarPinItem(std::u16string_view path) {

@@ -2,7 +2,8 @@
 #include "wizard_rules.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "decimal_text.h"
 
 namespace ks {
 
@@ -49,20 +50,11 @@ ViewerText DecodeViewerText(std::string_view bytes, const AnsiCodePage& code_pag
 }
 
 std::u16string FormatSpace(uint64_t bytes) {
-  char buffer[64];
-  constexpr double kKiB = 1024.0;
-  if (bytes < 1024) {
-    std::snprintf(buffer, sizeof buffer, "%d bytes", int(bytes));
-  } else if (bytes < (uint64_t(1) << 20)) {
-    std::snprintf(buffer, sizeof buffer, "%.2f KB", double(bytes) / kKiB);
-  } else if (bytes < (uint64_t(1) << 30)) {
-    std::snprintf(buffer, sizeof buffer, "%.2f MB", double(bytes) / (kKiB * kKiB));
-  } else if (bytes < (uint64_t(1) << 40)) {
-    std::snprintf(buffer, sizeof buffer, "%.2f GB", double(bytes) / (kKiB * kKiB * kKiB));
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%.2f TB", double(bytes) / (kKiB * kKiB * kKiB * kKiB));
-  }
-  return Widen(buffer);
+  if (bytes < 1024) return Widen(std::to_string(int(bytes)) + " bytes");
+  static constexpr const char* kUnits[] = {" KB", " MB", " GB", " TB"};
+  int unit = 0;
+  while (unit < 3 && bytes >= uint64_t(1) << (10 * (unit + 2))) ++unit;
+  return Widen(FixedText(double(bytes) / double(uint64_t(1) << (10 * (unit + 1))), 2) + kUnits[unit]);
 }
 
 std::optional<char> FolderDriveLetter(std::string_view text) {
@@ -133,10 +125,14 @@ Rect PlaceWindow(const Rect& window, const Rect& area, uint32_t code) {
 }
 
 std::vector<Rect> LayoutButtonRow(const std::vector<RowButton>& buttons, const RowMetrics& m) {
-  std::vector<size_t> order(buttons.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return buttons[a].rect.left > buttons[b].rect.left; });
+  // Right to left, equal edges in their order: the inverted left edge (made
+  // unsigned with its order kept) above the position, as one sortable key.
+  std::vector<uint64_t> keys(buttons.size());
+  for (size_t i = 0; i < keys.size(); ++i)
+    keys[i] = uint64_t(~(uint32_t(buttons[i].rect.left) ^ 0x80000000u)) << 32 | i;
+  std::sort(keys.begin(), keys.end());
+  std::vector<size_t> order(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) order[i] = uint32_t(keys[i]);
   std::vector<Rect> out(buttons.size());
   int moved = 0;
   const Rect* right_neighbour = nullptr;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdarg>
 #include <string>
 
 #include "portable/text.h"
@@ -88,20 +87,6 @@ TEST(InstallLogText, WriterConversions) {
   EXPECT_EQ(LogUtf8(std::u16string(u"a\0b", 3)), std::string("a\0b", 3));
   // 8-bit text is 1252 whatever the system's code page.
   EXPECT_EQ(LogUtf8From1252("\x80 \xFC\x9F"), "\xE2\x82\xAC \xC3\xBC\xC5\xB8");
-}
-
-std::string Printf(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string out = FormatPrintf8(format, args);
-  va_end(args);
-  return out;
-}
-
-TEST(InstallLogText, PrintfHasNoLengthLimit) {
-  std::string path(3000, 'x');
-  EXPECT_EQ(Printf("Copy %s (%d)\r\n", path.c_str(), 42), "Copy " + path + " (42)\r\n");
-  EXPECT_EQ(Printf("%s", ""), "");
 }
 
 TEST(InstallLogText, LogPathIsInTheUninstallFolder) {

@@ -114,6 +114,9 @@ TEST(WizardRules, ButtonRowGrowsAndStaysInside) {
   EXPECT_LE(squeezed[0].right, squeezed[1].left);
   EXPECT_LE(squeezed[1].right, squeezed[2].left);
   EXPECT_TRUE(LayoutButtonRow({}, m).empty());
+  // Equal left edges keep their order; a button left of the client area is brought inside.
+  auto tied = LayoutButtonRow({{{100, 10, 200, 30}, 50}, {{100, 40, 200, 60}, 150}, {{-50, 10, 40, 30}, 50}}, m);
+  EXPECT_EQ(tied, (std::vector<Rect>{{294, 10, 394, 30}, {139, 40, 293, 60}, {6, 10, 96, 30}}));
 }
 
 }  // namespace

@@ -75,6 +75,8 @@ TEST_F(InstallLogTest, FirstAndSecondSectionByteForByte) {
     log.LogText8("Eight \xE9\x80\r\n");
     log.LogFormat(u"%s = %d\r\n", {u"Files", int64_t(42)});
     log.LogFormat8("%s: %u bytes\r\n", "C:\\a.dll", 1024u);
+    log.LogFormat8("Copy %s (%d)\r\n", std::string(3000, 'x').c_str(), 42);  // no length limit
+    log.LogFormat8("%s", "");
     log.LogConcat({u"Copy ", u"\u00FC.txt", u"\r\n"});
     log.LogConcat8({"Copy ", "\xFC.txt", "\r\n"});
     log.LogRaw(std::string("raw \xFF\x00\r\n", 8));
@@ -91,6 +93,7 @@ TEST_F(InstallLogTest, FirstAndSecondSectionByteForByte) {
       "Eight \xC3\xA9\xE2\x82\xAC\r\n"
       "Files = 42\r\n"
       "C:\\a.dll: 1024 bytes\r\n"
+      "Copy " + std::string(3000, 'x') + " (42)\r\n"
       "Copy \xC3\xBC.txt\r\n"
       "Copy \xC3\xBC.txt\r\n" +
       std::string("raw \xFF\x00\r\n", 8);

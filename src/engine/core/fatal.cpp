@@ -85,11 +85,14 @@ void Fatal(std::u16string_view text) {
 }
 
 void FatalFormat(const char* format, ...) {
+  // The system's own formatter: the engine's messages use only %s and %d,
+  // and the C library's full printf would cost the engine tens of kilobytes.
   char buffer[kMaxFatalText + 1];
   va_list args;
   va_start(args, format);
-  vsnprintf(buffer, sizeof buffer, format, args);
+  _vsnprintf(buffer, kMaxFatalText, format, args);
   va_end(args);
+  buffer[kMaxFatalText] = '\0';
   Fatal(Utf8ToUtf16(buffer));
 }
 
@@ -115,7 +118,7 @@ void OutOfMemory(size_t requested) {
   char number[64];
   put(u"Out Of Memory.\r\nAdvice: ");
   put(s.advice);
-  snprintf(number, sizeof number, "\r\nRequested size = %zu (0x%08zX)\r\n\r\nStack contents:", requested, requested);
+  _snprintf(number, sizeof number, "\r\nRequested size = %u (0x%08X)\r\n\r\nStack contents:", requested, requested);
   put8(number);
   // Eighty words of our own stack, as the report has always shown them.
   volatile uint32_t marker = 0;
@@ -128,7 +131,7 @@ void OutOfMemory(size_t requested) {
     if (avail < words) words = avail;
   }
   for (size_t i = 0; i < words; ++i) {
-    snprintf(number, sizeof number, "%s%08X", i % 8 ? " " : "\r\n", stack[i]);
+    _snprintf(number, sizeof number, "%s%08X", i % 8 ? " " : "\r\n", stack[i]);
     put8(number);
   }
   Fatal(std::u16string_view(text, n));

@@ -2,7 +2,6 @@
 // temporary names and the system-error-to-code table.
 #include "core/file.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "core/fatal.h"
@@ -19,12 +18,6 @@ constexpr DWORD kRetryOnceDelayMs = 150;
 constexpr DWORD kSharingRetryDelayMs = 100;
 constexpr int kSharingRetries = 5;
 constexpr int kTempNameAttempts = 100;
-
-std::u16string Format8(const char* format, int value) {
-  char text[64];
-  snprintf(text, sizeof text, format, value);
-  return Widen(text);
-}
 
 bool Exists(const std::u16string& path) {
   return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES;
@@ -270,7 +263,7 @@ void File::Close() {
 
 bool File::ReadExact(void* buffer, int n) {
   if (n == 0) return true;
-  if (n < 0) return SetError(Format8("Illegal block size %d", n)), false;
+  if (n < 0) return SetError(u"Illegal block size " + Widen(std::to_string(n))), false;
   if (!buffer) return SetError(u"read(NULL)"), false;
   if (!can_read_) return SetError(u"Read access denied"), false;
   if (in_memory_) {
@@ -287,7 +280,7 @@ bool File::ReadExact(void* buffer, int n) {
 }
 
 int File::ReadUpTo(void* buffer, int n) {
-  if (n <= 0) return SetError(Format8("Illegal block size %d", n)), -1;
+  if (n <= 0) return SetError(u"Illegal block size " + Widen(std::to_string(n))), -1;
   if (!buffer) return SetError(u"NULL block pointer"), -1;
   if (!can_read_) return SetError(u"Read access denied"), -1;
   if (in_memory_) {

@@ -2,13 +2,13 @@
 // users' hives and the required-key message.
 #include "core/registry_key.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "core/fatal.h"
 #include "core/system_error.h"
 #include "core/wide.h"
+#include "portable/decimal_text.h"
 #include "portable/text.h"
 
 namespace ks {
@@ -67,7 +67,7 @@ bool ParseNumber(std::u16string_view text, DWORD* value) {
   if (s.empty()) return false;
   char* end = nullptr;
   errno = 0;
-  long long parsed = strtoll(s.c_str(), &end, 0);
+  long long parsed = _strtoi64(s.c_str(), &end, 0);  // the system's: hex, octal, decimal
   if (errno || !end || *end) return false;
   *value = DWORD(parsed);
   return true;
@@ -85,9 +85,7 @@ std::u16string TextOf(const std::vector<uint8_t>& data) {
 }  // namespace
 
 std::string FormatRegistryReal(double value) {
-  char text[400];
-  snprintf(text, sizeof text, "%.6f", value);
-  std::string s(text);
+  std::string s = FixedText(value, 6);
   if (s.find('.') != std::string::npos) {
     while (!s.empty() && s.back() == '0') s.pop_back();
     if (!s.empty() && s.back() == '.') s.pop_back();
@@ -319,9 +317,9 @@ double RegistryKey::ReadReal(std::u16string_view name, double fallback) {
   if (q.type == REG_SZ || q.type == REG_EXPAND_SZ) {
     std::string s = Ascii(TrimSpace(TextOf(q.data)));
     if (s.empty()) return fallback;
-    char* end = nullptr;
-    double value = strtod(s.c_str(), &end);
-    return (end && !*end) ? value : fallback;
+    size_t used = 0;
+    double value = ParseReal(s, &used);
+    return used == s.size() ? value : fallback;
   }
   DWORD value;
   return NumberOf(q, &value) ? double(value) : fallback;

@@ -5,7 +5,6 @@
 #include <objbase.h>
 #include <srrestoreptapi.h>
 
-#include <cstdio>
 #include <cwchar>
 #include <memory>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "core/library_loader.h"
 #include "core/system_error.h"
 #include "core/wide.h"
+#include "portable/decimal_text.h"
 #include "portable/text.h"
 
 namespace ks {
@@ -24,11 +24,7 @@ struct SidDeleter {
   void operator()(PSID sid) const { FreeSid(sid); }
 };
 
-std::u16string Format(const char* format, unsigned code, const std::u16string& text) {
-  char head[64];
-  snprintf(head, sizeof head, format, code);
-  return Widen(head) + text;
-}
+std::u16string Format(const std::string& head, const std::u16string& text) { return Widen(head) + text; }
 
 }  // namespace
 
@@ -75,7 +71,7 @@ std::u16string InitializeComSecurity() {
                                     nullptr);
   // Security can be set once per process; a second restore point in the same
   // run finds it set already, which is all it needs.
-  if (FAILED(hr) && hr != RPC_E_TOO_LATE) return Format("Error 0x%08X: ", unsigned(hr), SystemErrorText(DWORD(hr)));
+  if (FAILED(hr) && hr != RPC_E_TOO_LATE) return Format("Error 0x" + HexText(unsigned(hr), 8) + ": ", SystemErrorText(DWORD(hr)));
   com_security_done = true;
   return {};
 }
@@ -121,7 +117,7 @@ bool RestorePointClient::Begin(std::u16string_view description, std::u16string* 
   if (status.nStatus == ERROR_SERVICE_DISABLED) {
     out = u"System Restore is turned off.";
   } else {
-    out = Format("Failed, code %u: ", unsigned(status.nStatus), SystemErrorText(status.nStatus));
+    out = Format("Failed, code " + std::to_string(unsigned(status.nStatus)) + ": ", SystemErrorText(status.nStatus));
   }
   SetLastError(status.nStatus);
   return false;

@@ -2,6 +2,7 @@
 #include "script/install_log.h"
 
 #include <cstdarg>
+#include <cstdio>
 #include <vector>
 
 #include "core/os_name.h"
@@ -144,11 +145,27 @@ void InstallLog::LogFormat(std::u16string_view format, std::initializer_list<For
   LogText(FormatText(format, args));
 }
 
+constexpr size_t kMaxLogFormatText = size_t(1) << 24;
+
 void InstallLog::LogFormat8(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string text = FormatPrintf8(format, args);
-  va_end(args);
+  // The system's formatter, in a buffer that doubles until the text fits. The
+  // C library's own would bring its floating-point machinery into the engine.
+  std::string text;
+  for (size_t size = 256; format; size *= 2) {
+    text.resize(size);
+    va_list args;
+    va_start(args, format);
+    int n = _vsnprintf(text.data(), size, format, args);
+    va_end(args);
+    if (n >= 0 && size_t(n) < size) {
+      text.resize(size_t(n));
+      break;
+    }
+    if (size >= kMaxLogFormatText) {  // a format the system cannot fill
+      text.clear();
+      break;
+    }
+  }
   LogText8(text);
 }
 

@@ -83,7 +83,7 @@ class InstallLog {
   void LogText(std::u16string_view text);
   void LogText8(std::string_view text);  // code page 1252
   void LogFormat(std::u16string_view format, std::initializer_list<FormatArg> args);
-  void LogFormat8(const char* format, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 2, 3)));
+  void LogFormat8(const char* format, ...) __attribute__((format(ms_printf, 2, 3)));  // the system's printf
   void LogConcat(std::initializer_list<std::u16string_view> pieces);
   void LogConcat8(std::initializer_list<std::string_view> pieces);  // code page 1252
   void LogRaw(const void* bytes, size_t size);
