@@ -73,8 +73,7 @@ void PayloadReader::Reserve(size_t bytes) {
 }
 
 PayloadReader::Decoded PayloadReader::DecodeChunk(size_t chunk_at, std::unique_ptr<uint8_t[]>& buffer,
-                                                  size_t& capacity, size_t offset, bool keep, Bytes& deciphered,
-                                                  ZlibInflater& inflater) {
+                                                  size_t& capacity, size_t offset, bool keep, Bytes& deciphered) {
   Decoded out;
   ByteReader area(area_.Data());
   area.Seek(chunk_at);
@@ -119,7 +118,7 @@ PayloadReader::Decoded PayloadReader::DecodeChunk(size_t chunk_at, std::unique_p
   for (;;) {
     reserve(room);
     room = capacity - offset;  // at least what reserve asked for
-    auto result = inflater.Inflate(data.data(), data.size(), buffer.get() + offset, room, out.consumed,
+    auto result = inflater_.Inflate(data.data(), data.size(), buffer.get() + offset, room, out.consumed,
                                     out.produced);
     if (result == ZlibInflater::kDone) break;
     // Deflate expands at most 1032:1; a stream wanting more room is damaged.
@@ -131,30 +130,18 @@ PayloadReader::Decoded PayloadReader::DecodeChunk(size_t chunk_at, std::unique_p
 }
 
 void PayloadReader::StartAhead() {
-  if (!hooks_.worker) return;
-  if (!ahead_count_) ahead_next_ = area_.Position();
-  while (ahead_count_ < kAheadSlots) {
-    // Only the chunk's size is read here: a damaged header is left for the
-    // chunk's own decoding to report when the chunk is needed.
-    ByteReader header(area_.Data());
-    header.Seek(ahead_next_);
-    uint32_t size = 0;
-    if (header.AtEnd() || !header.ReadU32(size) || static_cast<int32_t>(size) < 1 || header.Remaining() < 4 ||
-        size > header.Remaining() - 4)
-      return;
-    Ahead& slot = ahead_[(ahead_first_ + ahead_count_) % kAheadSlots];
-    slot.at = ahead_next_;
-    ahead_next_ += 8 + size_t(size);
-    ++ahead_count_;
-    hooks_.worker->Start([this, &slot] {
-      slot.result = DecodeChunk(slot.at, slot.buffer, slot.capacity, kAheadGap, false, slot.deciphered, slot.inflater);
-    });
-  }
+  if (!hooks_.worker || area_.AtEnd()) return;
+  ahead_at_ = area_.Position();
+  ahead_pending_ = true;
+  hooks_.worker->Start([this] {
+    ahead_result_ = DecodeChunk(ahead_at_, ahead_, ahead_capacity_, kAheadGap, false, ahead_deciphered_);
+  });
 }
 
 void PayloadReader::DropAhead() {
-  for (; ahead_count_; --ahead_count_) hooks_.worker->Wait();
-  ahead_first_ = 0;
+  if (!ahead_pending_) return;
+  hooks_.worker->Wait();
+  ahead_pending_ = false;
 }
 
 int PayloadReader::ReadChunk() {
@@ -162,21 +149,19 @@ int PayloadReader::ReadChunk() {
   const size_t chunk_at = area_.Position();
   Decoded decoded;
   int64_t chunk_start = 0;  // where the chunk's bytes begin in the queue
-  if (ahead_count_ && ahead_[ahead_first_].at == chunk_at) {
+  if (ahead_pending_ && ahead_at_ == chunk_at) {
     hooks_.worker->Wait();
-    Ahead& slot = ahead_[ahead_first_];
-    ahead_first_ = (ahead_first_ + 1) % kAheadSlots;
-    --ahead_count_;
-    decoded = slot.result;
+    ahead_pending_ = false;
+    decoded = ahead_result_;
     if (decoded.error) return decoded.error;
     const size_t queued = Queued();
     if (queued <= kAheadGap) {
       // The queued bytes go in front of the decoded ones and the buffers swap.
       const size_t start = kAheadGap - queued;
-      if (queued) memcpy(slot.buffer.get() + start, queue_.get() + head_, queued);
+      if (queued) memcpy(ahead_.get() + start, queue_.get() + head_, queued);
       for (Segment& segment : segments_) segment.queue_start += int64_t(start) - int64_t(head_);
-      std::swap(queue_, slot.buffer);
-      std::swap(capacity_, slot.capacity);
+      std::swap(queue_, ahead_);
+      std::swap(capacity_, ahead_capacity_);
       head_ = start;
       tail_ = kAheadGap;
     } else {
@@ -187,7 +172,7 @@ int PayloadReader::ReadChunk() {
         head_ = 0;
       }
       Reserve(decoded.produced);
-      memcpy(queue_.get() + tail_, slot.buffer.get() + kAheadGap, decoded.produced);
+      memcpy(queue_.get() + tail_, ahead_.get() + kAheadGap, decoded.produced);
     }
     chunk_start = int64_t(tail_);
   } else {
@@ -199,7 +184,7 @@ int PayloadReader::ReadChunk() {
       tail_ -= head_;
       head_ = 0;
     }
-    decoded = DecodeChunk(chunk_at, queue_, capacity_, tail_, true, deciphered_, inflater_);
+    decoded = DecodeChunk(chunk_at, queue_, capacity_, tail_, true, deciphered_);
     if (decoded.error) return decoded.error;
     chunk_start = int64_t(tail_);
   }

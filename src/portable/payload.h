@@ -126,13 +126,12 @@ class PayloadWriter {
   std::unique_ptr<InFlight> in_flight_;
 };
 
-// Runs pieces of work on another thread, one after another in the order they
-// were started, so that the next chunks are decoded while the last one's
-// content is written.
+// Runs one piece of work at a time on another thread, so that the next chunk
+// is decoded while the last one's content is written.
 class BackgroundWork {
  public:
-  virtual void Start(std::function<void()> work) = 0;  // queued behind earlier pieces
-  virtual void Wait() = 0;  // until the oldest piece not yet waited for is done
+  virtual void Start(std::function<void()> work) = 0;
+  virtual void Wait() = 0;  // until the started work is done
 
  protected:
   ~BackgroundWork() = default;
@@ -198,9 +197,7 @@ class PayloadReader {
   // Checks and decodes the chunk at `chunk_at` into `buffer` from `offset` on,
   // growing it (the bytes before `offset` are kept only when `keep`).
   Decoded DecodeChunk(size_t chunk_at, std::unique_ptr<uint8_t[]>& buffer, size_t& capacity, size_t offset,
-                      bool keep, Bytes& deciphered, ZlibInflater& inflater);
-  // Hands the chunks after the last one read (or started) to the worker,
-  // until every look-ahead slot is busy.
+                      bool keep, Bytes& deciphered);
   void StartAhead();
   void DropAhead();
   int ReadChunk();
@@ -227,24 +224,15 @@ class PayloadReader {
   };
   std::vector<Segment> segments_;
   size_t chunks_read_ = 0;
-  // The next chunks, decoded by the worker in order, each into a buffer of its
-  // own behind a gap where the queued bytes go, so that it becomes the queue
-  // by a swap. Two of them let the worker run on while one chunk's files take
-  // longer to write than the next one takes to decode; memory stays at three
-  // decoded chunks whatever the payload.
+  // The next chunk, decoded by the worker into a buffer of its own behind a
+  // gap where the queued bytes go, so that it becomes the queue by a swap.
   static constexpr size_t kAheadGap = 64 * 1024;
-  static constexpr size_t kAheadSlots = 2;
-  struct Ahead {
-    std::unique_ptr<uint8_t[]> buffer;
-    size_t capacity = 0;
-    size_t at = 0;  // the chunk's area offset
-    Decoded result;
-    Bytes deciphered;
-    ZlibInflater inflater;  // one per slot: the worker may decode one while the reader decodes another
-  };
-  Ahead ahead_[kAheadSlots];
-  size_t ahead_first_ = 0, ahead_count_ = 0;  // the oldest busy slot, and how many are busy
-  size_t ahead_next_ = 0;  // the area offset after the last chunk started
+  std::unique_ptr<uint8_t[]> ahead_;
+  size_t ahead_capacity_ = 0;
+  size_t ahead_at_ = 0;
+  bool ahead_pending_ = false;
+  Decoded ahead_result_;
+  Bytes ahead_deciphered_;
 
   // The current record's content.
   RecordContent content_{*this};

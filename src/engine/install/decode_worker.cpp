@@ -4,62 +4,48 @@
 namespace ks {
 
 DecodeWorker::DecodeWorker() {
-  InitializeCriticalSection(&lock_);
-  go_ = CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr);
-  done_ = CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr);
+  go_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  done_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   if (go_ && done_) thread_ = CreateThread(nullptr, 0, &DecodeWorker::Main, this, 0, nullptr);
 }
 
 DecodeWorker::~DecodeWorker() {
   if (thread_) {
-    while (started_) Wait();
-    EnterCriticalSection(&lock_);
+    Wait();
     quit_ = true;
-    LeaveCriticalSection(&lock_);
-    ReleaseSemaphore(go_, 1, nullptr);
+    SetEvent(go_);
     WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
   }
   if (go_) CloseHandle(go_);
   if (done_) CloseHandle(done_);
-  DeleteCriticalSection(&lock_);
 }
 
 void DecodeWorker::Start(std::function<void()> work) {
+  Wait();
   if (!thread_) {
     work();
     return;
   }
-  EnterCriticalSection(&lock_);
-  queue_.push_back(std::move(work));
-  LeaveCriticalSection(&lock_);
-  ++started_;
-  ReleaseSemaphore(go_, 1, nullptr);
+  work_ = std::move(work);
+  busy_ = true;
+  SetEvent(go_);
 }
 
 void DecodeWorker::Wait() {
-  if (!started_) return;
-  // One thread runs the pieces in order: the next "done" is the oldest piece's.
+  if (!busy_) return;
   WaitForSingleObject(done_, INFINITE);
-  --started_;
+  busy_ = false;
 }
 
 DWORD WINAPI DecodeWorker::Main(void* self) {
   auto* worker = static_cast<DecodeWorker*>(self);
   for (;;) {
     WaitForSingleObject(worker->go_, INFINITE);
-    EnterCriticalSection(&worker->lock_);
-    if (worker->queue_.empty()) {  // only the quit signal comes without work
-      bool quit = worker->quit_;
-      LeaveCriticalSection(&worker->lock_);
-      if (quit) return 0;
-      continue;
-    }
-    std::function<void()> work = std::move(worker->queue_.front());
-    worker->queue_.pop_front();
-    LeaveCriticalSection(&worker->lock_);
-    work();
-    ReleaseSemaphore(worker->done_, 1, nullptr);
+    if (worker->quit_) return 0;
+    worker->work_();
+    worker->work_ = nullptr;
+    SetEvent(worker->done_);
   }
 }
 

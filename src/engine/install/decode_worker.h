@@ -1,9 +1,8 @@
-// The payload's decoding thread: inflates the next chunks while the main thread
+// The payload's decoding thread: inflates the next chunk while the main thread
 // writes the last one's files. It touches no window, log or file.
 #pragma once
 #include <windows.h>
 
-#include <deque>
 #include <functional>
 
 #include "portable/payload.h"
@@ -26,12 +25,9 @@ class DecodeWorker final : public BackgroundWork {
   static DWORD WINAPI Main(void* self);
 
   HANDLE thread_ = nullptr;
-  // Semaphores: one count per piece started, one per piece done. The thread
-  // sleeps in the wait, so a hand-over costs no polling.
-  HANDLE go_ = nullptr, done_ = nullptr;
-  CRITICAL_SECTION lock_;  // guards queue_ and quit_
-  std::deque<std::function<void()>> queue_;
-  size_t started_ = 0;  // pieces started and not yet waited for (caller's thread only)
+  HANDLE go_ = nullptr, done_ = nullptr;  // auto-reset events
+  std::function<void()> work_;
+  bool busy_ = false;
   bool quit_ = false;
 };
 
