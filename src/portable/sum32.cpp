@@ -3,12 +3,16 @@
 
 #include "bytes.h"
 
+#if defined(__i386__) || defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace ks {
 namespace {
 
 // The sum of `groups` little-endian u32s; four sums side by side keep the
 // additions independent.
-uint32_t SumGroups(const uint8_t* p, size_t groups) {
+uint32_t SumGroupsScalar(const uint8_t* p, size_t groups) {
   uint32_t a = 0, b = 0, c = 0, d = 0;
   size_t i = 0;
   for (; i + 4 <= groups; i += 4, p += 16) {
@@ -20,6 +24,32 @@ uint32_t SumGroups(const uint8_t* p, size_t groups) {
   for (; i < groups; ++i, p += 4) a += LoadU32(p);
   return a + b + c + d;
 }
+
+#if defined(__i386__) || defined(__x86_64__)
+// Eight words a step in two SSE2 registers; the lanes, added up at the end,
+// give the same sum modulo 2^32. The payload's words pass through here twice
+// (chunk checks and content checks), so this is a part of extraction's CPU.
+__attribute__((target("sse2"))) uint32_t SumGroupsSse2(const uint8_t* p, size_t groups) {
+  __m128i a = _mm_setzero_si128(), b = _mm_setzero_si128();
+  size_t i = 0;
+  for (; i + 8 <= groups; i += 8, p += 32) {
+    a = _mm_add_epi32(a, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    b = _mm_add_epi32(b, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)));
+  }
+  a = _mm_add_epi32(a, b);
+  a = _mm_add_epi32(a, _mm_shuffle_epi32(a, 0x4E));
+  a = _mm_add_epi32(a, _mm_shuffle_epi32(a, 0xB1));
+  return uint32_t(_mm_cvtsi128_si32(a)) + SumGroupsScalar(p, groups - i);
+}
+
+// The 32-bit engine may meet a processor without SSE2.
+uint32_t SumGroups(const uint8_t* p, size_t groups) {
+  static const bool sse2 = __builtin_cpu_supports("sse2");
+  return sse2 ? SumGroupsSse2(p, groups) : SumGroupsScalar(p, groups);
+}
+#else
+uint32_t SumGroups(const uint8_t* p, size_t groups) { return SumGroupsScalar(p, groups); }
+#endif
 
 uint32_t SignedTail(const uint8_t* p, size_t n) {
   uint32_t sum = 0;

@@ -23,7 +23,6 @@
 #include "setup/install_notification.h"
 #include "setup/main_window_start.h"
 #include "setup/setup_archive.h"
-#include "ui/common_controls.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/pages.h"
@@ -70,7 +69,6 @@ bool DisableRedirection() {
 // language and the few facts they show.
 void ConnectWizard() {
   EngineState& e = Engine();
-  InitCommonControls6();
   UiEnv& ui = Ui();
   ui.settings = &e.settings();
   ui.text = [](int n) { return Text(n); };
@@ -89,7 +87,6 @@ void ConnectWizard() {
 void ConnectUninstallerDialogs(UninstallCalls& calls) {
   EngineState& e = Engine();
   e.uninstalling = true;
-  InitCommonControls6();
   UiEnv& ui = Ui();
   ui.uninstalling = [] { return true; };
   ui.large_icon = e.large_icon;

@@ -10,16 +10,17 @@
 namespace ks {
 
 bool InitCommonControls6() {
-  static HMODULE module = [] {
+  static const bool registered = [] {
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     bool search_flags = kernel && GetProcAddress(kernel, "AddDllDirectory");
-    return LoadLibraryExW(L"comctl32.dll", nullptr, search_flags ? LOAD_LIBRARY_SEARCH_SYSTEM32 : 0);
+    HMODULE module = LoadLibraryExW(L"comctl32.dll", nullptr, search_flags ? LOAD_LIBRARY_SEARCH_SYSTEM32 : 0);
+    if (!module) return false;
+    using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    auto init = reinterpret_cast<Init>(reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")));
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LINK_CLASS | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    return init && init(&controls) != FALSE;
   }();
-  if (!module) return false;
-  using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  auto init = reinterpret_cast<Init>(reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")));
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LINK_CLASS | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  return init && init(&controls);
+  return registered;
 }
 
 }  // namespace ks

@@ -4,7 +4,8 @@
 namespace ks {
 
 // Loads the side-by-side common controls the manifest names and registers
-// their classes; false when they are unavailable.
+// their classes, once, right before the first dialog or box: a silent run
+// that shows none never loads the library. False when they are unavailable.
 bool InitCommonControls6();
 
 }  // namespace ks

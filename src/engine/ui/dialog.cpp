@@ -5,6 +5,7 @@
 #include "core/wide.h"
 #include "portable/text.h"
 #include "portable/wizard_rules.h"
+#include "ui/common_controls.h"
 #include "ui/pictures.h"
 #include "ui/res/resource.h"
 #include "ui/ui_env.h"
@@ -25,6 +26,7 @@ HINSTANCE Module() { return GetModuleHandleW(nullptr); }
 }  // namespace
 
 INT_PTR OpenModal(const std::string& name, DLGPROC proc, LPARAM param) {
+  InitCommonControls6();
   std::u16string wide = Widen(name);
   SetLastError(0);
   INT_PTR result = DialogBoxParamW(Module(), W(wide), BoxOwner(), proc, param);
@@ -34,6 +36,7 @@ INT_PTR OpenModal(const std::string& name, DLGPROC proc, LPARAM param) {
 }
 
 HWND OpenModeless(const std::string& name, DLGPROC proc, LPARAM param) {
+  InitCommonControls6();
   std::u16string wide = Widen(name);
   SetLastError(0);
   HWND window = CreateDialogParamW(Module(), W(wide), BoxOwner(), proc, param);

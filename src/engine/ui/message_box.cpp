@@ -5,6 +5,7 @@
 #include "core/owner_window.h"
 #include "core/wide.h"
 #include "ui/button_row.h"
+#include "ui/common_controls.h"
 #include "ui/dialog.h"
 #include "ui/res/resource.h"
 #include "ui/ui_env.h"
@@ -49,6 +50,7 @@ LRESULT CALLBACK BoxHook(int code, WPARAM wparam, LPARAM lparam) {
 }  // namespace
 
 int ShowMessageBox(const std::u16string& text, const std::u16string& caption, UINT flags, HWND owner) {
+  InitCommonControls6();
   if (!g_hook) g_hook = SetWindowsHookExW(WH_CBT, BoxHook, nullptr, GetCurrentThreadId());
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   const std::u16string& title = caption.empty() ? std::u16string(kEngineName) : caption;
