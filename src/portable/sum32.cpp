@@ -4,6 +4,7 @@
 #include "bytes.h"
 
 #if defined(__i386__) || defined(__x86_64__)
+#include <cpuid.h>
 #include <emmintrin.h>
 #endif
 
@@ -44,7 +45,12 @@ __attribute__((target("sse2"))) uint32_t SumGroupsSse2(const uint8_t* p, size_t 
 
 // The 32-bit engine may meet a processor without SSE2.
 uint32_t SumGroups(const uint8_t* p, size_t groups) {
-  static const bool sse2 = __builtin_cpu_supports("sse2");
+  // cpuid straight away: the compiler's own feature probe brings a few
+  // kilobytes of tables into the engine.
+  static const bool sse2 = [] {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    return __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (edx & bit_SSE2);
+  }();
   return sse2 ? SumGroupsSse2(p, groups) : SumGroupsScalar(p, groups);
 }
 #else
