@@ -247,6 +247,19 @@ double ParseReal(std::string_view text, size_t* used) {
       if (Lower(at(i + n)) != w[n]) return false;
     return true;
   };
+  // An exponent after `marker` ("e", "p") with its optional sign, clamped far
+  // beyond any double; 0, and nothing taken, when no digit follows.
+  auto exponent = [&](char marker) {
+    if (Lower(at(i)) != marker) return 0;
+    size_t j = i + 1;
+    bool minus = at(j) == '-';
+    if (at(j) == '+' || at(j) == '-') ++j;
+    if (!IsDigit(at(j))) return 0;
+    int e = 0;
+    for (; IsDigit(at(j)); ++j) e = e < 100000 ? e * 10 + (at(j) - '0') : e;
+    i = j;
+    return minus ? -e : e;
+  };
   *used = 0;
   while (IsSpace(at(i))) ++i;
   bool negative = at(i) == '-';
@@ -286,17 +299,7 @@ double ParseReal(std::string_view text, size_t* used) {
         if (!point) exp += 4;
       }
     }
-    if (Lower(at(i)) == 'p') {
-      size_t j = i + 1;
-      bool minus = at(j) == '-';
-      if (at(j) == '+' || at(j) == '-') ++j;
-      if (IsDigit(at(j))) {
-        int e = 0;
-        for (; IsDigit(at(j)); ++j) e = e < 100000 ? e * 10 + (at(j) - '0') : e;
-        exp += minus ? -e : e;
-        i = j;
-      }
-    }
+    exp += exponent('p');
     if (mant) {
       Decimal dec;
       dec.Assign(mant);
@@ -324,17 +327,7 @@ double ParseReal(std::string_view text, size_t* used) {
       if (!point) ++dec.dp;
     }
     if (!digits) return 0;
-    if (Lower(at(i)) == 'e') {
-      size_t j = i + 1;
-      bool minus = at(j) == '-';
-      if (at(j) == '+' || at(j) == '-') ++j;
-      if (IsDigit(at(j))) {
-        int e = 0;
-        for (; IsDigit(at(j)); ++j) e = e < 100000 ? e * 10 + (at(j) - '0') : e;
-        dec.dp += minus ? -e : e;
-        i = j;
-      }
-    }
+    dec.dp += exponent('e');
     dec.Trim();
     value = dec.ToDouble();
   }
